@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The one entry point: installs what a fresh Debian machine lacks, builds through the CMake
+# presets, and runs the page driver, the tests or the benchmarks.
+#   ./bellnest.sh page [driver arguments]   run the options page on the built-in sample mailbox
+#   ./bellnest.sh test                      build and run every test (native, sanitizers)
+#   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+JOBS=${JOBS:-$(nproc)}
+NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "== installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  local preset=$1
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$JOBS"
+}
+
+cmd=${1:-}
+shift || true
+case "$cmd" in
+  page)
+    install_missing "${NATIVE_PACKAGES[@]}"
+    build native >/dev/null
+    exec build/native/tools/bellnest_page "$@"
+    ;;
+  test)
+    install_missing "${NATIVE_PACKAGES[@]}"
+    for preset in native asan; do
+      echo "== $preset: build"
+      build "$preset"
+      echo "== $preset: test"
+      ctest --preset "$preset" -j "$JOBS"
+    done
+    ;;
+  bench)
+    install_missing "${NATIVE_PACKAGES[@]}"
+    build native
+    exec build/native/bench/bellnest_bench "$@"
+    ;;
+  *)
+    echo "usage: $0 page|test|bench [arguments]" >&2
+    exit 2
+    ;;
+esac

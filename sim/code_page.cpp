@@ -1,0 +1,91 @@
+// UTF-8 to and from Windows-1252.
+#include "sim/code_page.h"
+
+#include <cstdint>
+
+namespace bellnest::sim {
+
+namespace {
+// Code points of bytes 0x80..0x9F; 0 marks the five bytes Windows-1252 leaves undefined,
+// which map to the C1 control of the same number, as MultiByteToWideChar does.
+constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char32_t ByteToCodePoint(uint8_t b) {
+  if (b >= 0x80 && b <= 0x9F && kHigh[b - 0x80] != 0) return kHigh[b - 0x80];
+  return b;
+}
+
+int CodePointToByte(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+  for (int i = 0; i < 32; ++i) {
+    if (kHigh[i] == cp) return 0x80 + i;
+  }
+  if (cp >= 0x80 && cp <= 0x9F && kHigh[cp - 0x80] == 0) return static_cast<int>(cp);
+  return -1;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one UTF-8 sequence; a malformed or cut one yields U+FFFD and consumes one byte.
+char32_t NextCodePoint(std::string_view s, size_t& i) {
+  const auto b0 = static_cast<uint8_t>(s[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  const int extra = (b0 >> 5) == 0x6 ? 1 : (b0 >> 4) == 0xE ? 2 : (b0 >> 3) == 0x1E ? 3 : -1;
+  if (extra < 0 || i + static_cast<size_t>(extra) >= s.size()) {
+    ++i;
+    return 0xFFFD;
+  }
+  char32_t cp = extra == 1 ? (b0 & 0x1F) : extra == 2 ? (b0 & 0x0F) : (b0 & 0x07);
+  for (int k = 1; k <= extra; ++k) {
+    const auto b = static_cast<uint8_t>(s[i + static_cast<size_t>(k)]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  i += static_cast<size_t>(extra) + 1;
+  return cp;
+}
+}  // namespace
+
+std::string Windows1252Codec::ToAnsi(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const int b = CodePointToByte(NextCodePoint(utf8, i));
+    out += b < 0 ? '?' : static_cast<char>(b);
+  }
+  return out;
+}
+
+std::string Windows1252Codec::FromAnsi(std::string_view ansi) {
+  std::string out;
+  out.reserve(ansi.size());
+  for (char c : ansi) AppendUtf8(out, ByteToCodePoint(static_cast<uint8_t>(c)));
+  return out;
+}
+
+}  // namespace bellnest::sim
