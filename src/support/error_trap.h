@@ -61,6 +61,15 @@ class ErrorTrap {
     return condition.Value();
   }
 
+  // The test of `If Not condition Then`: a failing condition also counts as true here.
+  bool TestNot(const Result<bool>& condition) {
+    if (!condition.Ok()) {
+      Raise(condition.Error());
+      return true;
+    }
+    return !condition.Value();
+  }
+
   void Raise(ErrorInfo error) { pending_ = std::move(error); }
   bool Pending() const { return pending_.has_value(); }
   // The pending error, or the empty error (number 0) when none is pending.
