@@ -175,8 +175,8 @@ Status MemoryTree::NodesClear() {
   return {};
 }
 
-Result<TreeNodePtr> MemoryTree::NodesAdd(std::optional<int32_t> relative, int32_t relationship,
-                                         const std::string& key, const std::string& text, int32_t image) {
+Result<TreeNodePtr> MemoryTree::NodesAdd(std::optional<int32_t> relative, int32_t relationship, const std::string& key,
+                                         const std::string& text, int32_t image) {
   NodeData* parent = nullptr;
   if (relative) {
     parent = NodeAt(*relative);

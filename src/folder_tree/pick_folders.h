@@ -16,20 +16,20 @@ inline constexpr const char* kPickFoldersModule = "basPPPickFolders";
 
 // Image indexes of the 13-image list (1-based), by role.
 namespace image {
-inline constexpr int16_t kHidden = 0;       // not shown
-inline constexpr int16_t kStore = 1;        // the root node and its placeholder
-inline constexpr int16_t kCalendar = 2;     // "IPF.Appointment"
-inline constexpr int16_t kContacts = 3;     // "IPF.Contact"
-inline constexpr int16_t kWasteBin = 4;     // not used
-inline constexpr int16_t kDrafts = 5;       // the default Drafts folder
-inline constexpr int16_t kInbox = 6;        // the default Inbox without a class
-inline constexpr int16_t kJournalBook = 7;  // not used
-inline constexpr int16_t kNote = 8;         // not used
-inline constexpr int16_t kOutbox = 9;       // not used
-inline constexpr int16_t kSentItems = 10;   // the default Sent Items without a class
-inline constexpr int16_t kTasks = 11;       // "IPF.Task"
-inline constexpr int16_t kPlainFolder = 12; // any other class, and the store's top folder
-inline constexpr int16_t kMailFolder = 13;  // "IPF.Note" and classless folders
+inline constexpr int16_t kHidden = 0;        // not shown
+inline constexpr int16_t kStore = 1;         // the root node and its placeholder
+inline constexpr int16_t kCalendar = 2;      // "IPF.Appointment"
+inline constexpr int16_t kContacts = 3;      // "IPF.Contact"
+inline constexpr int16_t kWasteBin = 4;      // not used
+inline constexpr int16_t kDrafts = 5;        // the default Drafts folder
+inline constexpr int16_t kInbox = 6;         // the default Inbox without a class
+inline constexpr int16_t kJournalBook = 7;   // not used
+inline constexpr int16_t kNote = 8;          // not used
+inline constexpr int16_t kOutbox = 9;        // not used
+inline constexpr int16_t kSentItems = 10;    // the default Sent Items without a class
+inline constexpr int16_t kTasks = 11;        // "IPF.Task"
+inline constexpr int16_t kPlainFolder = 12;  // any other class, and the store's top folder
+inline constexpr int16_t kMailFolder = 13;   // "IPF.Note" and classless folders
 inline constexpr int32_t kCount = 13;
 }  // namespace image
 

@@ -52,7 +52,7 @@ ErrorInfo HostError(int32_t number, std::string description, std::string source)
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : data_(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : data_(std::in_place_index<0>, std::move(value)) {}          // NOLINT: implicit by design
   Result(ErrorInfo error) : data_(std::in_place_index<1>, std::move(error)) {}  // NOLINT
 
   bool Ok() const { return data_.index() == 0; }

@@ -29,7 +29,8 @@ bool InSet(ErrorTrap& trap, const std::string& key) {
 bool KeyOf(ErrorTrap& trap, const RdoFolderPtr& folder, std::string& key) {
   std::string storeId;
   std::string entryId;
-  if (!trap.Take(Call(folder, &RdoFolder::StoreID), storeId) || !trap.Take(Call(folder, &RdoFolder::EntryID), entryId)) {
+  if (!trap.Take(Call(folder, &RdoFolder::StoreID), storeId) ||
+      !trap.Take(Call(folder, &RdoFolder::EntryID), entryId)) {
     return false;
   }
   key = MakeFolderKey(storeId, entryId);

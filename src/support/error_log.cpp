@@ -10,9 +10,7 @@ namespace bellnest {
 std::string FormatLogEntry(std::string_view dateTime, const ErrorInfo& error, std::string_view module,
                            std::string_view procedure, std::string_view context) {
   std::string entry;
-  auto line = [&entry](std::string_view a, std::string_view b = {}) {
-    entry.append(a).append(b).append("\r\n");
-  };
+  auto line = [&entry](std::string_view a, std::string_view b = {}) { entry.append(a).append(b).append("\r\n"); };
   line("An Error occurred: ", dateTime);
   line("Error #:", std::to_string(error.Number));
   line(error.Description);
@@ -26,8 +24,7 @@ std::string FormatLogEntry(std::string_view dateTime, const ErrorInfo& error, st
 
 std::string LogFilePath() { return AddBackslash(State().LocalDataFolder) + kLogFileName; }
 
-void LogError(const ErrorInfo& error, std::string_view module, std::string_view procedure,
-              std::string_view context) {
+void LogError(const ErrorInfo& error, std::string_view module, std::string_view procedure, std::string_view context) {
   const std::string path = LogFilePath();
   const std::string entry = FormatLogEntry(Clock().NowText(), error, module, procedure, context);
   // From here on failures are ignored: a log that cannot be trimmed is appended to anyway, and

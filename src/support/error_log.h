@@ -17,8 +17,7 @@ std::string FormatLogEntry(std::string_view dateTime, const ErrorInfo& error, st
                            std::string_view procedure, std::string_view context);
 // Appends one entry to the log (deleting a log larger than the limit first). Never fails:
 // an entry that cannot be written is lost silently.
-void LogError(const ErrorInfo& error, std::string_view module, std::string_view procedure,
-              std::string_view context);
+void LogError(const ErrorInfo& error, std::string_view module, std::string_view procedure, std::string_view context);
 // The log file's path: the local data folder with a backslash, then the file name.
 std::string LogFilePath();
 // True when the file is present and longer than limit bytes.

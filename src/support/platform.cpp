@@ -64,6 +64,8 @@ class NoUi final : public UiApi {
     return 0;
   }
   void DoEvents() override {}
+  uint32_t GetTickCount() override { return 0; }
+  void ShowAboutBox(const AboutBoxTexts&) override {}
   Result<VersionResource> LibraryVersion() override { return RuntimeError(err::kFileNotFound); }
 };
 

@@ -19,6 +19,16 @@ inline constexpr uint32_t kWmClose = 0x0010;
 inline constexpr uint32_t kSmtoBlock = 0x0001;
 }  // namespace ui
 
+// What the About dialog shows, filled by its Load event.
+struct AboutBoxTexts {
+  std::string Caption;
+  std::string Title;
+  std::string Version;
+  std::string Description;
+  std::string Company;
+  std::string Disclaimer;
+};
+
 struct VersionResource {
   int32_t Major = 0;
   int32_t Minor = 0;
@@ -37,6 +47,10 @@ class UiApi {
                                        uint32_t flags, uint32_t timeoutMs, uintptr_t* result) = 0;
   // DoEvents: runs the window messages pending now.
   virtual void DoEvents() = 0;
+  // Milliseconds since start-up, for bounding waits.
+  virtual uint32_t GetTickCount() = 0;
+  // Shows the About dialog modally; returns when its OK button (Enter or Esc) closes it.
+  virtual void ShowAboutBox(const AboutBoxTexts& texts) = 0;
   virtual Result<VersionResource> LibraryVersion() = 0;
 };
 
