@@ -8,10 +8,9 @@ namespace bellnest::sim {
 namespace {
 // Code points of bytes 0x80..0x9F; 0 marks the five bytes Windows-1252 leaves undefined,
 // which map to the C1 control of the same number, as MultiByteToWideChar does.
-constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char32_t ByteToCodePoint(uint8_t b) {
   if (b >= 0x80 && b <= 0x9F && kHigh[b - 0x80] != 0) return kHigh[b - 0x80];
@@ -85,6 +84,40 @@ std::string Windows1252Codec::FromAnsi(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size());
   for (char c : ansi) AppendUtf8(out, ByteToCodePoint(static_cast<uint8_t>(c)));
+  return out;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&bytes](size_t i) {
+    return static_cast<char32_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+  };
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::string UpperAnsi(std::string_view ansi) {
+  std::string out(ansi);
+  for (char& c : out) {
+    const auto b = static_cast<uint8_t>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
+      c = static_cast<char>(b - 0x20);
+    } else if (b == 0x9A || b == 0x9C || b == 0x9E) {  // š œ ž
+      c = static_cast<char>(b - 0x10);
+    } else if (b == 0xFF) {  // ÿ
+      c = static_cast<char>(0x9F);
+    }
+  }
   return out;
 }
 
