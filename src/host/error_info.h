@@ -33,6 +33,7 @@ inline constexpr int32_t kObjectDoesNotSupport = 438;
 inline constexpr int32_t kDuplicateKey = 457;
 inline constexpr int32_t kFileNotFound = 53;
 inline constexpr int32_t kPathFileAccess = 75;
+inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kTreeIndexOutOfBounds = 35600;
 inline constexpr int32_t kTreeKeyNotUnique = 35602;
 inline constexpr int32_t kTreeElementNotFound = 35601;
@@ -52,7 +53,7 @@ ErrorInfo HostError(int32_t number, std::string description, std::string source)
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : data_(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : data_(std::in_place_index<0>, std::move(value)) {}          // NOLINT: implicit by design
   Result(ErrorInfo error) : data_(std::in_place_index<1>, std::move(error)) {}  // NOLINT
 
   bool Ok() const { return data_.index() == 0; }
