@@ -363,6 +363,7 @@ Status MemoryRegistry::ImportRegText(std::string_view bytes, std::string_view fi
       continue;
     }
     const NodePtr node = FindOrCreate(section.Root, section.Path);
+    if (!node) continue;  // the parser admits only valid paths
     for (const RegFileValue& value : section.Values) {
       if (value.Remove) {
         DeleteValue(section.Root, section.Path, value.Name);

@@ -79,6 +79,8 @@ NativeShell::NativeShell(fs::path root, TextCodec& codec, std::string userName)
 }
 
 std::optional<NativeShell::WindowsPath> NativeShell::Parse(const std::string& path, bool wildcards) const {
+  // Without a root folder there are no drives, rather than drives in the working directory.
+  if (root_.empty()) return std::nullopt;
   // The A functions see the text up to its first NUL.
   std::string text = path.substr(0, path.find('\0'));
   for (char& c : text) {
@@ -287,6 +289,7 @@ std::string NativeShell::CurrentDirectory() const {
 }
 
 bool NativeShell::AddDrive(char letter) {
+  if (root_.empty()) return false;
   std::error_code ec;
   fs::create_directories(DriveFolder(letter), ec);
   return !ec;

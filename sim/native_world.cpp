@@ -16,7 +16,9 @@ fs::path NativeWorld::MakeRoot(const fs::path& requested, bool& owned) {
     fs::create_directories(requested, ec);
     return requested;
   }
-  std::string pattern = (fs::temp_directory_path(ec) / "bellnest-world-XXXXXX").string();
+  const fs::path temp = fs::temp_directory_path(ec);
+  if (ec) return {};
+  std::string pattern = (temp / "bellnest-world-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) return {};
   owned = true;
   return pattern;
@@ -33,7 +35,7 @@ NativeWorld::NativeWorld(WorldOptions options)
 }
 
 NativeWorld::~NativeWorld() {
-  if (!ownsRoot_) return;
+  if (!ownsRoot_ || root_.empty()) return;
   std::error_code ec;
   fs::remove_all(root_, ec);
 }

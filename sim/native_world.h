@@ -20,7 +20,8 @@
 namespace bellnest::sim {
 
 struct WorldOptions {
-  // Drive C lives in Root/c. Empty: a fresh temporary folder, removed with the world.
+  // Drive C lives in Root/c. Empty: a fresh temporary folder, removed with the world (if none
+  // can be made, the world has no drives and every file call fails).
   std::filesystem::path Root;
   std::string UserName = "pat";  // core (UTF-8) text
 };

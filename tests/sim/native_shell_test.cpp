@@ -152,6 +152,15 @@ TEST_F(NativeShellTest, VersionQueryChecksTheRecordSize) {
   EXPECT_FALSE(shell_.GetVersionExA(&info));
 }
 
+TEST(NativeShell, WithoutARootFolderThereAreNoDrives) {
+  Windows1252Codec codec;
+  NativeShell shell({}, codec);
+  EXPECT_EQ(shell.GetFileAttributesA("C:\\"), shell::kInvalidFileAttributes);
+  EXPECT_FALSE(shell.CreateDirectoryA("C:\\Bellnest"));
+  EXPECT_FALSE(shell.AppendToFile("C:\\Bellnest.Log", "x").Ok());
+  EXPECT_FALSE(fs::exists("c"));  // nothing landed in the working directory
+}
+
 TEST(NativeWorld, StartsAsAFreshUsersMachineAndCleansUpItsFolder) {
   fs::path root;
   {
