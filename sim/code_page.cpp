@@ -87,4 +87,38 @@ std::string Windows1252Codec::FromAnsi(std::string_view ansi) {
   return out;
 }
 
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&bytes](size_t i) {
+    return static_cast<char32_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+  };
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::string UpperAnsi(std::string_view ansi) {
+  std::string out(ansi);
+  for (char& c : out) {
+    const auto b = static_cast<uint8_t>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) {
+      c = static_cast<char>(b - 0x20);
+    } else if (b == 0x9A || b == 0x9C || b == 0x9E) {  // š œ ž
+      c = static_cast<char>(b - 0x10);
+    } else if (b == 0xFF) {  // ÿ
+      c = static_cast<char>(0x9F);
+    }
+  }
+  return out;
+}
+
 }  // namespace bellnest::sim

@@ -15,4 +15,11 @@ class Windows1252Codec final : public TextCodec {
   std::string FromAnsi(std::string_view ansi) override;
 };
 
+// Windows-1252 bytes in upper case, as the registry and the file system compare names:
+// case-insensitively, letters with accents included.
+std::string UpperAnsi(std::string_view ansi);
+
+// UTF-16LE bytes (an even count, no byte order mark) as UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16LeToUtf8(std::string_view bytes);
+
 }  // namespace bellnest::sim

@@ -24,6 +24,8 @@ const char* RuntimeDescription(int32_t number) {
       return "File not found";
     case err::kPathFileAccess:
       return "Path/File access error";
+    case err::kPathNotFound:
+      return "Path not found";
     case err::kTreeIndexOutOfBounds:
       return "Index out of bounds";
     case err::kTreeElementNotFound:

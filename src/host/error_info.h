@@ -33,6 +33,7 @@ inline constexpr int32_t kObjectDoesNotSupport = 438;
 inline constexpr int32_t kDuplicateKey = 457;
 inline constexpr int32_t kFileNotFound = 53;
 inline constexpr int32_t kPathFileAccess = 75;
+inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kTreeIndexOutOfBounds = 35600;
 inline constexpr int32_t kTreeKeyNotUnique = 35602;
 inline constexpr int32_t kTreeElementNotFound = 35601;

@@ -7,6 +7,8 @@
 namespace bellnest {
 
 namespace {
+constexpr int32_t kOverflow = 6;
+
 bool EqualsIgnoringCase(const std::string& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i] != '\0'; ++i) {
@@ -16,23 +18,43 @@ bool EqualsIgnoringCase(const std::string& a, const char* b) {
   return i == a.size() && b[i] == '\0';
 }
 
-// Numeric text as CLng reads it: optional blanks, sign, digits, optional fraction (rounded half to even).
-bool ParseNumber(const std::string& text, double& out) {
-  const char* begin = text.c_str();
-  while (*begin == ' ' || *begin == '\t') ++begin;
-  if (*begin == '\0') return false;
-  char* end = nullptr;
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Numeric text as CLng reads it: optional blanks, sign, decimal digits with an optional
+// fraction and exponent, optional blanks. The C library's extras (hexadecimal, "inf", "nan")
+// are not numbers to the run-time. Too large a number is an overflow (6).
+Result<double> ParseNumber(const std::string& text) {
+  const size_t n = text.size();
+  size_t i = 0;
+  auto blank = [&text, n](size_t k) { return k < n && (text[k] == ' ' || text[k] == '\t'); };
+  while (blank(i)) ++i;
+  const size_t begin = i;
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0;
+  for (; i < n && IsDigit(text[i]); ++i) ++digits;
+  if (i < n && text[i] == '.') {
+    for (++i; i < n && IsDigit(text[i]); ++i) ++digits;
+  }
+  if (digits == 0) return RuntimeError(err::kTypeMismatch);
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+    const size_t exponentStart = j;
+    while (j < n && IsDigit(text[j])) ++j;
+    if (j == exponentStart) return RuntimeError(err::kTypeMismatch);
+    i = j;
+  }
+  const size_t end = i;
+  while (blank(i)) ++i;
+  if (i != n) return RuntimeError(err::kTypeMismatch);
   errno = 0;
-  double value = std::strtod(begin, &end);
-  if (end == begin || errno == ERANGE) return false;
-  while (*end == ' ' || *end == '\t') ++end;
-  if (*end != '\0') return false;
-  out = value;
-  return true;
+  const double value = std::strtod(text.substr(begin, end - begin).c_str(), nullptr);
+  if (errno == ERANGE && (value > 1 || value < -1)) return RuntimeError(kOverflow);
+  return value;
 }
 
 Result<int32_t> RoundToLong(double value) {
-  if (value < -2147483648.5 || value >= 2147483647.5) return RuntimeError(6);  // Overflow
+  if (value < -2147483648.5 || value >= 2147483647.5) return RuntimeError(kOverflow);
   double floor = static_cast<double>(static_cast<int64_t>(value < 0 ? value - 1 : value));
   if (floor > value) floor -= 1;
   double frac = value - floor;
@@ -55,9 +77,9 @@ Result<int32_t> ToLong(const Variant& v) {
   if (const bool* b = std::get_if<bool>(&v)) return *b ? -1 : 0;
   if (const int32_t* n = std::get_if<int32_t>(&v)) return *n;
   if (const std::string* s = std::get_if<std::string>(&v)) {
-    double value = 0;
-    if (!ParseNumber(*s, value)) return RuntimeError(err::kTypeMismatch);
-    return RoundToLong(value);
+    Result<double> number = ParseNumber(*s);
+    if (!number.Ok()) return number.Error();
+    return RoundToLong(number.Value());
   }
   return RuntimeError(err::kTypeMismatch);
 }
@@ -69,8 +91,9 @@ Result<bool> ToBoolean(const Variant& v) {
   if (const std::string* s = std::get_if<std::string>(&v)) {
     if (EqualsIgnoringCase(*s, "True")) return true;
     if (EqualsIgnoringCase(*s, "False")) return false;
-    double value = 0;
-    if (ParseNumber(*s, value)) return value != 0;
+    Result<double> number = ParseNumber(*s);
+    if (!number.Ok()) return number.Error();
+    return number.Value() != 0;
   }
   return RuntimeError(err::kTypeMismatch);
 }
