@@ -74,6 +74,25 @@ TEST(ProfileFile, TheBuiltInSampleIsTheShippedFile) {
   EXPECT_EQ(nlohmann::json::parse(text.str()), nlohmann::json::parse(SampleProfileJson()));
 }
 
+TEST(ProfileFile, TheDocumentedExampleLoadsAndMeansWhatTheFormatSays) {
+  std::ifstream in(std::string(BELLNEST_SOURCE_DIR) + "/docs/profile-format.md");
+  ASSERT_TRUE(in);
+  std::stringstream doc;
+  doc << in.rdbuf();
+  const std::string text = doc.str();
+  const size_t begin = text.find("```json\n");
+  const size_t end = text.find("```", begin + 7);
+  ASSERT_NE(begin, std::string::npos);
+  auto outlook = LoadProfile(text.substr(begin + 8, end - begin - 8));
+  ASSERT_TRUE(outlook);
+  EXPECT_EQ(outlook->Model().AddIn.Online, Variant(false));
+  EXPECT_EQ(outlook->Id("Inbox/Projects"), "00000000AB12");
+  EXPECT_EQ(outlook->SearchContainerPaths(),
+            (std::vector<std::string>{"Calendar", "Inbox", "Archive:Old", "00DEAD00"}));
+  EXPECT_FALSE(outlook->Scope().Accepted);  // a folder of the archive store is in the scope
+  EXPECT_EQ(outlook->Model().Faults.size(), 2u);
+}
+
 TEST(ProfileFile, TheSampleIsARealisticOutlook2003Mailbox) {
   SimulatedOutlook outlook;  // built-in sample
   const ProfileModel& m = outlook.Model();
