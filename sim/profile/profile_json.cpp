@@ -51,6 +51,21 @@ std::string Child(const std::string& at, std::string_view key) {
 }
 std::string Child(const std::string& at, size_t index) { return at + "/" + std::to_string(index); }
 
+// An integer of the file as a signed 64-bit value; nullopt for fractions and for values
+// beyond that range, which would otherwise wrap.
+std::optional<int64_t> IntegerOf(const json& j) {
+  if (j.is_number_unsigned()) {
+    const uint64_t value = j.get<uint64_t>();
+    if (value > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return std::nullopt;
+    return static_cast<int64_t>(value);
+  }
+  if (j.is_number_integer()) return j.get<int64_t>();
+  return std::nullopt;
+}
+
+// Real stores are a few levels deep; the limit keeps a hostile file from exhausting the stack.
+constexpr int kMaxFolderDepth = 200;
+
 struct PendingContainers {
   int Store;
   bool Effective;
@@ -112,8 +127,9 @@ class ProfileParser {
     auto it = obj.find(key);
     if (it == obj.end()) return true;
     if (!it->is_number_integer()) return FailType(Child(at, key), "an integer", *it);
-    const int64_t value = it->get<int64_t>();
-    if (value < min || value > max)
+    const std::optional<int64_t> integer = IntegerOf(*it);
+    const int64_t value = integer.value_or(std::numeric_limits<int64_t>::max());
+    if (!integer || value < min || value > max)
       return Fail(Child(at, key), "must be between " + std::to_string(min) + " and " + std::to_string(max));
     out = static_cast<int>(value);
     return true;
@@ -209,9 +225,9 @@ class ProfileParser {
         model_.AddIn.Online = online->get<bool>();
       } else if (online->is_string()) {
         model_.AddIn.Online = online->get<std::string>();
-      } else if (online->is_number_integer() && online->get<int64_t>() >= std::numeric_limits<int32_t>::min() &&
-                 online->get<int64_t>() <= std::numeric_limits<int32_t>::max()) {
-        model_.AddIn.Online = static_cast<int32_t>(online->get<int64_t>());
+      } else if (std::optional<int64_t> n = IntegerOf(*online);
+                 n && *n >= std::numeric_limits<int32_t>::min() && *n <= std::numeric_limits<int32_t>::max()) {
+        model_.AddIn.Online = static_cast<int32_t>(*n);
       } else if (online->is_null()) {
         model_.AddIn.Online = Empty{};
       } else {
@@ -262,17 +278,19 @@ class ProfileParser {
     return true;
   }
 
-  bool ParseFolderList(const json& j, const std::string& at, int parent) {
+  bool ParseFolderList(const json& j, const std::string& at, int parent, int depth = 1) {
     auto it = j.find("folders");
     if (it == j.end()) return true;
     const std::string here = Child(at, "folders");
     if (!it->is_array()) return FailType(here, "an array of folders", *it);
+    if (depth > kMaxFolderDepth)
+      return Fail(here, "folders nest deeper than " + std::to_string(kMaxFolderDepth) + " levels");
     for (size_t i = 0; i < it->size(); ++i)
-      if (!ParseFolder((*it)[i], Child(here, i), parent)) return false;
+      if (!ParseFolder((*it)[i], Child(here, i), parent, depth)) return false;
     return true;
   }
 
-  bool ParseFolder(const json& j, const std::string& at, int parent) {
+  bool ParseFolder(const json& j, const std::string& at, int parent, int depth) {
     if (!ExpectObject(j, at, {"name", "class", "entryId", "aliases", "subfolders", "default", "folders"})) return false;
     std::string name, entryId, role;
     std::optional<std::string> containerClass;
@@ -293,7 +311,7 @@ class ProfileParser {
       if (!inserted)
         return Fail(Child(at, "default"), "default folder " + role + " is already given at " + it->second.second);
     }
-    return ParseFolderList(j, at, folder.Value());
+    return ParseFolderList(j, at, folder.Value(), depth + 1);
   }
 
   bool ParseReminders(const json& j, const std::string& at, int store) {
@@ -385,7 +403,8 @@ class ProfileParser {
 
   bool ReadErrorNumber(const json& j, const std::string& at, int32_t& out) {
     if (j.is_number_integer()) {
-      const int64_t value = j.get<int64_t>();
+      const std::optional<int64_t> integer = IntegerOf(j);
+      const int64_t value = integer.value_or(0);
       // HRESULTs may be written signed (-2147221233) or unsigned (2147746063).
       if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<uint32_t>::max() || value == 0)
         return Fail(at, "error number must be a non-zero 32-bit number");
@@ -422,8 +441,8 @@ class ProfileParser {
     if (auto it = j.find("arg"); it != j.end()) {
       if (it->is_string()) {
         rule.Arg = it->get<std::string>();
-      } else if (it->is_number_integer()) {
-        rule.Arg = std::to_string(it->get<int64_t>());
+      } else if (std::optional<int64_t> n = IntegerOf(*it)) {
+        rule.Arg = std::to_string(*n);
       } else {
         return FailType(Child(at, "arg"), "a string or an integer", *it);
       }

@@ -236,6 +236,23 @@ INSTANTIATE_TEST_SUITE_P(
                       "at /stores/0/generate", "do not fit"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.Name); });
 
+TEST(ProfileFile, HostileInputIsRefusedWithoutCrashing) {
+  std::string deep = R"({"stores": [{"name": "S", "folders": [)";
+  for (int i = 0; i < 5000; ++i) deep += R"({"name": "F", "folders": [)";
+  for (int i = 0; i < 5000; ++i) deep += "]}";
+  deep += "]}]}";
+  Result<ProfileModel> nested = ParseProfile(deep, "deep.json");
+  ASSERT_FALSE(nested.Ok());
+  EXPECT_NE(nested.Error().Description.find("nest deeper than"), std::string::npos);
+  // Integers beyond 64 bits' signed range do not wrap into valid values.
+  EXPECT_FALSE(ParseProfile(R"({"faults": [{"kind": "RDOSession", "method": "Logon", "error": 18446744073709551615}]})",
+                            "big.json")
+                   .Ok());
+  EXPECT_FALSE(ParseProfile(R"({"addIn": {"online": 18446744073709551615}})", "big.json").Ok());
+  EXPECT_FALSE(ParseProfile(R"({"scopeRule": {"maxContainers": 18446744073709551615}})", "big.json").Ok());
+  EXPECT_FALSE(ParseProfile("{\"profileName\": \"\xff\xfe\"}", "utf.json").Ok());
+}
+
 TEST(ProfileGenerator, FillsBreadthFirstWithinFanOutAndDepth) {
   ProfileModel model;
   const int store = model.AddStore("Big").Value();

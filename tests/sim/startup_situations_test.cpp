@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim_test_support.h"
+#include "support/platform.h"
 
 namespace bellnest::sim {
 namespace {
@@ -31,6 +32,20 @@ TEST(RdoLibrary, NotRegisteredMeansCreateObjectFailsWith429AndNoSession) {
   EXPECT_EQ(session.Error().Description, "ActiveX component can't create object");
   EXPECT_EQ(outlook->SessionsCreated(), 0);
   EXPECT_EQ(outlook->LiveObjects(), 0);
+}
+
+TEST(RdoLibrary, InstalledInAPlatformItIsWhatCreateObjectReaches) {
+  SimulatedOutlook outlook;
+  Platform platform;
+  platform.Rdo = &outlook;
+  {
+    ScopedPlatform scoped(platform);
+    Result<RdoSessionPtr> session = Rdo().CreateSession(kRdoProgId);
+    ASSERT_TRUE(session.Ok());
+    EXPECT_EQ(outlook.SessionsCreated(), 1);
+  }
+  EXPECT_EQ(outlook.LiveObjects(), 0);
+  EXPECT_EQ(outlook.CountCalls(kind::kRdoFactory, "CreateSession"), 1);
 }
 
 TEST(RdoLibrary, OnlyItsOwnProgIdCreatesASession) {
