@@ -1,0 +1,212 @@
+// The simulated Outlook object model: the page site, Application, the COM add-in list and the
+// companion add-in's objects, NameSpace, MAPIFolder and the Folders enumeration.
+#include <utility>
+
+#include "sim/profile/sim_world.h"
+
+namespace bellnest::sim {
+
+namespace {
+
+constexpr const char* kAddInProgId = "Bellnest.Connect";
+
+MapiFolderPtr NewMapiFolder(const std::shared_ptr<World>& world, int folder);
+
+class PPClassDispatch final : public Dispatch, public SimObject {
+ public:
+  explicit PPClassDispatch(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kPPClass) {}
+  Result<Variant> GetProperty(std::string_view name) override {
+    const std::string method(name);
+    return W().Invoke<Result<Variant>>(kind_, method.c_str(), {}, "", [&]() -> Result<Variant> {
+      if (EqualsIgnoringCase(name, "Online")) return W().Model.AddIn.Online;
+      return RuntimeError(err::kObjectDoesNotSupport);
+    });
+  }
+};
+
+class AddInObjectDispatch final : public Dispatch, public SimObject {
+ public:
+  explicit AddInObjectDispatch(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kAddInObject) {}
+  Result<Variant> GetProperty(std::string_view name) override {
+    const std::string method(name);
+    return W().Invoke<Result<Variant>>(kind_, method.c_str(), {}, "", [&]() -> Result<Variant> {
+      if (EqualsIgnoringCase(name, "PPClass") && W().Model.AddIn.HasPPClass)
+        return Variant(DispatchPtr(std::make_shared<PPClassDispatch>(world_)));
+      return RuntimeError(err::kObjectDoesNotSupport);
+    });
+  }
+};
+
+class ComAddInProxy final : public ComAddIn, public SimObject {
+ public:
+  explicit ComAddInProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kComAddIn) {}
+  Result<DispatchPtr> Object() override {
+    return W().Invoke<Result<DispatchPtr>>(kind_, "Object", {}, "", [&]() -> Result<DispatchPtr> {
+      if (!W().Model.AddIn.Connected) return DispatchPtr();
+      return DispatchPtr(std::make_shared<AddInObjectDispatch>(world_));
+    });
+  }
+};
+
+class ComAddInsProxy final : public ComAddIns, public SimObject {
+ public:
+  explicit ComAddInsProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kComAddIns) {}
+  Result<ComAddInPtr> Item(const std::string& progId) override {
+    return W().Invoke<Result<ComAddInPtr>>(kind_, "Item", {progId}, "", [&]() -> Result<ComAddInPtr> {
+      if (!W().Model.AddIn.Listed || !EqualsIgnoringCase(progId, kAddInProgId)) return OutlookError(hr::kBadIndex);
+      return ComAddInPtr(std::make_shared<ComAddInProxy>(world_));
+    });
+  }
+};
+
+class FolderEnumeratorProxy final : public FolderEnumerator, public SimObject {
+ public:
+  FolderEnumeratorProxy(std::shared_ptr<World> world, std::vector<int> folders, std::string target)
+      : SimObject(std::move(world), kind::kFolderEnumerator),
+        folders_(std::move(folders)),
+        target_(std::move(target)) {}
+  Result<MapiFolderPtr> Next() override {
+    return W().Invoke<Result<MapiFolderPtr>>(kind_, "Next", {}, target_, [&]() -> Result<MapiFolderPtr> {
+      if (next_ >= folders_.size()) return MapiFolderPtr();
+      return NewMapiFolder(world_, folders_[next_++]);
+    });
+  }
+
+ private:
+  std::vector<int> folders_;  // the subfolders as they were when the enumeration began
+  size_t next_ = 0;
+  std::string target_;
+};
+
+class FoldersProxy final : public Folders, public SimObject {
+ public:
+  FoldersProxy(std::shared_ptr<World> world, int folder)
+      : SimObject(std::move(world), kind::kFolders), folder_(folder) {}
+  Result<FolderEnumeratorPtr> NewEnum() override {
+    const std::string& id = W().Model.Folder(folder_).EntryID;
+    return W().Invoke<Result<FolderEnumeratorPtr>>(kind_, "NewEnum", {}, id, [&]() -> Result<FolderEnumeratorPtr> {
+      return FolderEnumeratorPtr(
+          std::make_shared<FolderEnumeratorProxy>(world_, W().Model.Folder(folder_).Children, id));
+    });
+  }
+
+ private:
+  int folder_;
+};
+
+class MapiFolderProxy final : public MapiFolder, public SimObject {
+ public:
+  MapiFolderProxy(std::shared_ptr<World> world, int folder)
+      : SimObject(std::move(world), kind::kMapiFolder), folder_(folder) {}
+
+  Result<MapiFolderPtr> Parent() override {
+    return W().Invoke<Result<MapiFolderPtr>>(kind_, "Parent", {}, Id(), [&]() -> Result<MapiFolderPtr> {
+      const int parent = W().Model.Folder(folder_).Parent;
+      // Above a top folder Outlook answers the NameSpace, which is no folder.
+      if (parent == kNone) return RuntimeError(err::kTypeMismatch);
+      return NewMapiFolder(world_, parent);
+    });
+  }
+  Result<std::string> EntryID() override {
+    return W().Invoke<Result<std::string>>(kind_, "EntryID", {}, Id(), [&] { return Result<std::string>(Id()); });
+  }
+  Result<std::string> StoreID() override {
+    return W().Invoke<Result<std::string>>(kind_, "StoreID", {}, Id(), [&] {
+      return Result<std::string>(W().Model.Store(W().Model.Folder(folder_).Store).EntryID);
+    });
+  }
+  Result<std::string> Name() override {
+    return W().Invoke<Result<std::string>>(kind_, "Name", {}, Id(),
+                                           [&] { return Result<std::string>(W().Model.Folder(folder_).Name); });
+  }
+  Result<FoldersPtr> Folders() override {
+    return W().Invoke<Result<FoldersPtr>>(kind_, "Folders", {}, Id(), [&] {
+      return Result<FoldersPtr>(FoldersPtr(std::make_shared<FoldersProxy>(world_, folder_)));
+    });
+  }
+
+ private:
+  const std::string& Id() const { return W().Model.Folder(folder_).EntryID; }
+  int folder_;
+};
+
+MapiFolderPtr NewMapiFolder(const std::shared_ptr<World>& world, int folder) {
+  return std::make_shared<MapiFolderProxy>(world, folder);
+}
+
+class NameSpaceProxy final : public NameSpace, public SimObject {
+ public:
+  explicit NameSpaceProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kNameSpace) {}
+
+  Result<MapiFolderPtr> GetDefaultFolder(int32_t folderType) override {
+    return W().Invoke<Result<MapiFolderPtr>>(
+        kind_, "GetDefaultFolder", {std::to_string(folderType)}, "", [&]() -> Result<MapiFolderPtr> {
+          const std::optional<DefaultFolder> role = DefaultFolderByNumber(folderType);
+          if (!role) return OutlookError(hr::kInvalidArg);
+          const int folder = W().Model.DefaultFolderOf(*role);
+          if (folder == kNone) return OutlookError(err::kMapiNotFound);
+          return NewMapiFolder(world_, folder);
+        });
+  }
+  Result<MapiFolderPtr> GetFolderFromID(const std::string& entryId, const std::string& storeId) override {
+    return W().Invoke<Result<MapiFolderPtr>>(kind_, "GetFolderFromID", {entryId, storeId}, "",
+                                             [&]() -> Result<MapiFolderPtr> {
+                                               const World::Opened opened = W().OpenFolder(entryId, storeId);
+                                               if (opened.Error != 0) return OutlookError(opened.Error);
+                                               return NewMapiFolder(world_, opened.Folder);
+                                             });
+  }
+  Result<Variant> GetProperty(const std::string& name) override {
+    return W().Invoke<Result<Variant>>(kind_, name.c_str(), {}, "", [&]() -> Result<Variant> {
+      if (EqualsIgnoringCase(name, "MAPIOBJECT"))
+        return Variant(DispatchPtr(std::make_shared<MapiObjectDispatch>(world_)));
+      return RuntimeError(err::kObjectDoesNotSupport);
+    });
+  }
+};
+
+class ApplicationProxy final : public Application, public SimObject {
+ public:
+  explicit ApplicationProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kApplication) {}
+
+  Result<ComAddInsPtr> COMAddIns() override {
+    return W().Invoke<Result<ComAddInsPtr>>(kind_, "COMAddIns", {}, "", [&] {
+      return Result<ComAddInsPtr>(ComAddInsPtr(std::make_shared<ComAddInsProxy>(world_)));
+    });
+  }
+  Result<NameSpacePtr> GetNamespace(const std::string& type) override {
+    return W().Invoke<Result<NameSpacePtr>>(kind_, "GetNamespace", {type}, "", [&]() -> Result<NameSpacePtr> {
+      if (!EqualsIgnoringCase(type, "MAPI")) return OutlookError(hr::kInvalidArg);
+      return NameSpacePtr(std::make_shared<NameSpaceProxy>(world_));
+    });
+  }
+  Result<std::string> Version() override {
+    return W().Invoke<Result<std::string>>(kind_, "Version", {}, "",
+                                           [&] { return Result<std::string>(W().Model.OutlookVersion); });
+  }
+};
+
+class PageSiteProxy final : public PropertyPageSite, public SimObject {
+ public:
+  explicit PageSiteProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kPropertyPageSite) {}
+
+  Result<ApplicationPtr> Application() override {
+    return W().Invoke<Result<ApplicationPtr>>(kind_, "Application", {}, "", [&]() -> Result<ApplicationPtr> {
+      if (!W().Model.SiteHasApplication) return ApplicationPtr();
+      return NewApplication(world_);
+    });
+  }
+  Status OnStatusChange() override {
+    return W().Invoke<Status>(kind_, "OnStatusChange", {}, "", [&] {
+      ++W().StatusChanges;
+      return Status();
+    });
+  }
+};
+
+}  // namespace
+
+PropertyPageSitePtr NewPageSite(const std::shared_ptr<World>& world) { return std::make_shared<PageSiteProxy>(world); }
+ApplicationPtr NewApplication(const std::shared_ptr<World>& world) { return std::make_shared<ApplicationProxy>(world); }
+
+}  // namespace bellnest::sim

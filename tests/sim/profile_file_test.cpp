@@ -1,0 +1,283 @@
+// Profile files: what a small file means, the built-in sample, writing back, and the errors a
+// malformed file gives.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "sim/profile/profile_generator.h"
+#include "sim/profile/profile_json.h"
+#include "sim/profile/sample_profile.h"
+#include "sim_test_support.h"
+
+namespace bellnest::sim {
+namespace {
+
+using testing::LoadProfile;
+
+TEST(ProfileFile, AnEmptyObjectIsAnOutlook11ProfileWithoutStores) {
+  auto outlook = LoadProfile("{}");
+  ASSERT_TRUE(outlook);
+  const ProfileModel& m = outlook->Model();
+  EXPECT_EQ(m.OutlookVersion, "11.0.0.8010");
+  EXPECT_EQ(m.ProfileName, "Outlook");
+  EXPECT_TRUE(m.RdoRegistered);
+  EXPECT_TRUE(m.AddIn.Listed);
+  EXPECT_EQ(m.DefaultStore, kNone);
+  EXPECT_TRUE(m.Stores().empty());
+}
+
+TEST(ProfileFile, FoldersKeepFileOrderClassesAndDefaultRoles) {
+  auto outlook = LoadProfile(R"({"stores": [{"name": "Mailbox", "folders": [
+      {"name": "Zeta", "class": "IPF.Note"},
+      {"name": "Inbox", "class": "", "default": "Inbox", "folders": [{"name": "Sub"}]},
+      {"name": "Alpha"}]}]})");
+  ASSERT_TRUE(outlook);
+  const ProfileModel& m = outlook->Model();
+  const int top = m.Store(0).TopFolder;
+  EXPECT_EQ(m.Folder(top).Name, "Mailbox");
+  EXPECT_FALSE(m.Folder(top).ContainerClass.has_value());
+  ASSERT_EQ(m.Folder(top).Children.size(), 3u);
+  EXPECT_EQ(m.Folder(m.Folder(top).Children[0]).Name, "Zeta");
+  EXPECT_EQ(m.Folder(m.Folder(top).Children[2]).Name, "Alpha");
+  const int inbox = m.FolderByPath("Inbox");
+  EXPECT_EQ(m.DefaultFolderOf(DefaultFolder::Inbox), inbox);
+  EXPECT_EQ(m.Folder(inbox).ContainerClass, std::optional<std::string>(""));   // present and empty
+  EXPECT_FALSE(m.Folder(m.FolderByPath("Alpha")).ContainerClass.has_value());  // absent
+  EXPECT_EQ(m.DefaultFolderOf(DefaultFolder::Calendar), kNone);
+  EXPECT_NE(m.FolderByPath("Inbox/Sub"), kNone);
+}
+
+TEST(ProfileFile, GeneratedEntryIdsAreLongUppercaseHexAndStableAcrossLoads) {
+  const char* json = R"({"stores": [{"name": "S", "folders": [{"name": "A"}, {"name": "B"}]}]})";
+  auto first = LoadProfile(json);
+  auto second = LoadProfile(json);
+  ASSERT_TRUE(first && second);
+  for (const char* path : {"", "A", "B"}) {
+    const std::string id = first->Id(path);
+    EXPECT_EQ(id, second->Id(path));
+    EXPECT_GE(id.size(), 40u);
+    EXPECT_EQ(id.size() % 2, 0u);
+    EXPECT_EQ(id.find_first_not_of("0123456789ABCDEF"), std::string::npos) << id;
+  }
+  EXPECT_NE(first->Id("A"), first->Id("B"));
+  EXPECT_NE(first->Model().Store(0).EntryID, first->Id(""));
+}
+
+TEST(ProfileFile, TheBuiltInSampleIsTheShippedFile) {
+  std::ifstream in(std::string(BELLNEST_SOURCE_DIR) + "/docs/sample-profile.json");
+  ASSERT_TRUE(in);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(nlohmann::json::parse(text.str()), nlohmann::json::parse(SampleProfileJson()));
+}
+
+TEST(ProfileFile, TheDocumentedExampleLoadsAndMeansWhatTheFormatSays) {
+  std::ifstream in(std::string(BELLNEST_SOURCE_DIR) + "/docs/profile-format.md");
+  ASSERT_TRUE(in);
+  std::stringstream doc;
+  doc << in.rdbuf();
+  const std::string text = doc.str();
+  const size_t begin = text.find("```json\n");
+  const size_t end = text.find("```", begin + 7);
+  ASSERT_NE(begin, std::string::npos);
+  auto outlook = LoadProfile(text.substr(begin + 8, end - begin - 8));
+  ASSERT_TRUE(outlook);
+  EXPECT_EQ(outlook->Model().AddIn.Online, Variant(false));
+  EXPECT_EQ(outlook->Id("Inbox/Projects"), "00000000AB12");
+  EXPECT_EQ(outlook->SearchContainerPaths(),
+            (std::vector<std::string>{"Calendar", "Inbox", "Archive:Old", "00DEAD00"}));
+  EXPECT_FALSE(outlook->Scope().Accepted);  // a folder of the archive store is in the scope
+  EXPECT_EQ(outlook->Model().Faults.size(), 2u);
+}
+
+TEST(ProfileFile, TheSampleIsARealisticOutlook2003Mailbox) {
+  SimulatedOutlook outlook;  // built-in sample
+  const ProfileModel& m = outlook.Model();
+  EXPECT_EQ(m.OutlookVersion.substr(0, 3), "11.");
+  EXPECT_TRUE(m.AddIn.Listed && m.AddIn.Connected);
+  EXPECT_EQ(m.AddIn.Online, Variant(true));
+  for (int r = 0; r < kDefaultFolderCount; ++r)
+    EXPECT_NE(m.DefaultFolderOf(static_cast<DefaultFolder>(r)), kNone)
+        << DefaultFolderName(static_cast<DefaultFolder>(r));
+  auto classOf = [&](const char* path) { return m.Folder(m.FolderByPath(path)).ContainerClass; };
+  EXPECT_EQ(classOf("Inbox"), std::optional<std::string>("IPF.Note"));
+  EXPECT_EQ(classOf("Deleted Items"), std::optional<std::string>("IPF.Note"));
+  EXPECT_EQ(classOf("Journal"), std::optional<std::string>("IPF.Journal"));
+  EXPECT_EQ(classOf("Notes"), std::optional<std::string>("IPF.StickyNote"));
+  EXPECT_EQ(classOf("Inbox/Receipts"), std::nullopt);
+  EXPECT_EQ(classOf("Contacts/Quick Contacts"), std::optional<std::string>("IPF.Contact.MOC.QuickContacts"));
+  EXPECT_NE(m.FolderByPath("Inbox/Projects/Alpha/Specs"), kNone);
+  EXPECT_EQ(outlook.SearchContainerPaths(), (std::vector<std::string>{"Calendar", "Tasks", "Inbox", "Contacts"}));
+  EXPECT_TRUE(outlook.RemindersActive());
+  EXPECT_GE(m.Stores().size(), 2u);
+}
+
+TEST(ProfileFile, WritingBackAndReloadingGivesTheSameProfile) {
+  SimulatedOutlook sample;
+  ASSERT_TRUE(sample.AddFault(MakeFault(kind::kRdoSession, "CompareEntryIDs")).Ok());
+  ASSERT_TRUE(sample.Model().AddFolderAlias(sample.Model().FolderByPath("Tasks"), "ABCDEF0123").Ok());
+  sample.Model().Folder(sample.Model().FolderByPath("Notes")).Subfolders = SubfoldersProperty::Absent;
+  const std::string once = sample.ToJson();
+  auto reloaded = SimulatedOutlook::FromJson(once, "written.json");
+  ASSERT_TRUE(reloaded.Ok()) << reloaded.Error().Description;
+  EXPECT_EQ(reloaded.Value()->ToJson(), once);
+  EXPECT_EQ(reloaded.Value()->Id("Inbox/Projects"), sample.Id("Inbox/Projects"));
+}
+
+TEST(ProfileFile, SaveFileAndFromFileRoundTripThroughDisk) {
+  SimulatedOutlook sample;
+  const std::string path = ::testing::TempDir() + "bellnest_profile_roundtrip.json";
+  ASSERT_TRUE(sample.SaveFile(path).Ok());
+  auto loaded = SimulatedOutlook::FromFile(path);
+  ASSERT_TRUE(loaded.Ok()) << loaded.Error().Description;
+  EXPECT_EQ(loaded.Value()->ToJson(), sample.ToJson());
+  std::remove(path.c_str());
+}
+
+TEST(ProfileFile, AMissingFileIsAFileNotFoundErrorNamingThePath) {
+  auto loaded = SimulatedOutlook::FromFile("/nonexistent/dir/profile.json");
+  ASSERT_FALSE(loaded.Ok());
+  EXPECT_EQ(loaded.Error().Number, err::kFileNotFound);
+  EXPECT_NE(loaded.Error().Description.find("/nonexistent/dir/profile.json"), std::string::npos);
+}
+
+struct MalformedCase {
+  const char* Name;
+  const char* Json;
+  const char* Place;    // must appear in the message
+  const char* Problem;  // must appear in the message
+};
+
+class MalformedProfile : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedProfile, IsAClearErrorNamingFilePlaceAndProblem) {
+  const MalformedCase& c = GetParam();
+  Result<ProfileModel> loaded = ParseProfile(c.Json, "broken.json");
+  ASSERT_FALSE(loaded.Ok());
+  const std::string& message = loaded.Error().Description;
+  EXPECT_EQ(loaded.Error().Number, kInvalidFileFormat);
+  EXPECT_EQ(message.rfind("broken.json: ", 0), 0u) << message;
+  EXPECT_NE(message.find(c.Place), std::string::npos) << message;
+  EXPECT_NE(message.find(c.Problem), std::string::npos) << message;
+}
+
+constexpr const char* kStore = R"({"name": "S", "folders": [{"name": "Inbox", "default": "Inbox"}]})";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MalformedProfile,
+    ::testing::Values(
+        MalformedCase{"SyntaxError", "{\n  \"profileName\": \"x\",\n  oops\n}", "line 3, column 3", "syntax error"},
+        MalformedCase{"EmptyText", "", "line 1", "unexpected end of input"},
+        MalformedCase{"TopLevelArray", "[]", "at the top level", "expected an object, found an array"},
+        MalformedCase{"UnknownTopKey", R"({"profilName": "x"})", "at /profilName", "unknown key 'profilName'"},
+        MalformedCase{"VersionNotString", R"({"outlookVersion": 11})", "at /outlookVersion",
+                      "expected a string, found an integer"},
+        MalformedCase{"StoresNotArray", R"({"stores": {}})", "at /stores", "expected an array"},
+        MalformedCase{"StoreWithoutName", R"({"stores": [{}]})", "at /stores/0", "missing key 'name'"},
+        MalformedCase{"ClassNotString", R"({"stores": [{"name": "S", "folders": [{"name": "A", "class": 3}]}]})",
+                      "at /stores/0/folders/0/class", "expected a string or null"},
+        MalformedCase{"BadSubfolders",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A", "subfolders": "yes"}]}]})",
+                      "at /stores/0/folders/0/subfolders", "expected true, false or \"absent\""},
+        MalformedCase{"UnknownDefaultName",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A", "default": "Inbox2"}]}]})",
+                      "at /stores/0/folders/0/default", "unknown default folder 'Inbox2'"},
+        MalformedCase{"DefaultGivenTwice",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A", "default": "Tasks"},
+                                                             {"name": "B", "default": "Tasks"}]}]})",
+                      "at /stores/0/folders/1/default", "already given at /stores/0/folders/0"},
+        MalformedCase{"DefaultInOtherStore",
+                      R"({"stores": [{"name": "S"}, {"name": "T", "folders": [{"name": "A", "default": "Inbox"}]}]})",
+                      "at /stores/1/folders/0/default", "must be in the default store"},
+        MalformedCase{"OddLengthEntryId",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A", "entryId": "ABC"}]}]})",
+                      "at /stores/0/folders/0/entryId", "not hex of even length"},
+        MalformedCase{"NonHexEntryId", R"({"stores": [{"name": "S", "entryId": "XY12"}]})", "at /stores/0/entryId",
+                      "not hex of even length"},
+        MalformedCase{"DuplicateEntryIds",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A", "entryId": "AA11"},
+                                                             {"name": "B", "entryId": "aa11"}]}]})",
+                      "at /stores/0/folders/1", "duplicate entry id 'aa11'"},
+        MalformedCase{"AliasClashesWithFolder",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A", "entryId": "AA11"},
+                                                             {"name": "B", "aliases": ["AA11"]}]}]})",
+                      "at /stores/0/folders/1/aliases/0", "duplicate entry id"},
+        MalformedCase{"ContainerNamesNoFolder",
+                      R"({"stores": [{"name": "S", "folders": [{"name": "A"}],
+                                      "reminders": {"containers": ["A", "A/Missing"]}}]})",
+                      "at /stores/0/reminders/containers/1", "no folder at path 'A/Missing'"},
+        MalformedCase{"ContainerOfWrongType", R"({"stores": [{"name": "S", "reminders": {"containers": [7]}}]})",
+                      "at /stores/0/reminders/containers/0", "a folder path or {\"entryId\""},
+        MalformedCase{"UnknownDefaultStore", R"({"defaultStore": "Nope", "stores": [{"name": "S"}]})",
+                      "at /defaultStore", "no store is named 'Nope'"},
+        MalformedCase{"OnlineOfWrongType", R"({"addIn": {"online": [true]}})", "at /addIn/online",
+                      "expected a boolean"},
+        MalformedCase{"FaultUnknownKind", R"({"faults": [{"kind": "RDOSesion", "method": "Logon"}]})", "at /faults/0",
+                      "unknown object kind 'RDOSesion'"},
+        MalformedCase{"FaultUnknownMethod", R"({"faults": [{"kind": "RDOSession", "method": "LogOn"}]})",
+                      "at /faults/0", "unknown method 'LogOn' of RDOSession"},
+        MalformedCase{"FaultNothingOnString",
+                      R"({"faults": [{"kind": "RDOFolder", "method": "EntryID", "nothing": true}]})", "at /faults/0",
+                      "only a call that returns an object"},
+        MalformedCase{"FaultNthZero", R"({"faults": [{"kind": "RDOSession", "method": "Logon", "nth": 0}]})",
+                      "at /faults/0/nth", "must be between 1"},
+        MalformedCase{"FaultUnknownErrorName",
+                      R"({"faults": [{"kind": "RDOSession", "method": "Logon", "error": "MAPI_E_NOPE"}]})",
+                      "at /faults/0/error", "unknown error 'MAPI_E_NOPE'"},
+        MalformedCase{
+            "FaultFolderNotFound",
+            R"({"stores": [{"name": "S"}], "faults": [{"kind": "RDOFolder", "method": "Fields", "folder": "X"}]})",
+            "at /faults/0/folder", "no folder at path 'X'"},
+        MalformedCase{"GenerateTooMany",
+                      R"({"stores": [{"name": "S", "generate": {"folders": 100, "fanOut": 3, "depth": 2}}]})",
+                      "at /stores/0/generate", "do not fit"}),
+    [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.Name); });
+
+TEST(ProfileFile, HostileInputIsRefusedWithoutCrashing) {
+  std::string deep = R"({"stores": [{"name": "S", "folders": [)";
+  for (int i = 0; i < 5000; ++i) deep += R"({"name": "F", "folders": [)";
+  for (int i = 0; i < 5000; ++i) deep += "]}";
+  deep += "]}]}";
+  Result<ProfileModel> nested = ParseProfile(deep, "deep.json");
+  ASSERT_FALSE(nested.Ok());
+  EXPECT_NE(nested.Error().Description.find("nest deeper than"), std::string::npos);
+  // Integers beyond 64 bits' signed range do not wrap into valid values.
+  EXPECT_FALSE(ParseProfile(R"({"faults": [{"kind": "RDOSession", "method": "Logon", "error": 18446744073709551615}]})",
+                            "big.json")
+                   .Ok());
+  EXPECT_FALSE(ParseProfile(R"({"addIn": {"online": 18446744073709551615}})", "big.json").Ok());
+  EXPECT_FALSE(ParseProfile(R"({"scopeRule": {"maxContainers": 18446744073709551615}})", "big.json").Ok());
+  EXPECT_FALSE(ParseProfile("{\"profileName\": \"\xff\xfe\"}", "utf.json").Ok());
+}
+
+TEST(ProfileGenerator, FillsBreadthFirstWithinFanOutAndDepth) {
+  ProfileModel model;
+  const int store = model.AddStore("Big").Value();
+  const int top = model.Store(store).TopFolder;
+  ASSERT_TRUE(GenerateFolders(model, top, {1000, 10, 3}).Ok());
+  EXPECT_EQ(model.Folders().size(), 1001u);  // and the top folder
+  EXPECT_EQ(model.Folder(top).Children.size(), 10u);
+  EXPECT_NE(model.FolderByPath("Folder 1/Folder 1.10/Folder 1.10.10"), kNone);
+  size_t deepest = 0;
+  for (size_t f = 0; f < model.Folders().size(); ++f) {
+    EXPECT_LE(model.Folder(static_cast<int>(f)).Children.size(), 10u);
+    size_t depth = 0;
+    for (int at = static_cast<int>(f); model.Folder(at).Parent != kNone; at = model.Folder(at).Parent) ++depth;
+    deepest = std::max(deepest, depth);
+  }
+  EXPECT_EQ(deepest, 3u);
+  EXPECT_FALSE(GenerateFolders(model, top, {1111, 10, 3}).Ok());
+}
+
+TEST(ProfileGenerator, LargeProfileIsTheSampleWithTenThousandMoreFolders) {
+  Result<ProfileModel> large = GenerateLargeProfile({});
+  ASSERT_TRUE(large.Ok());
+  EXPECT_EQ(large.Value().Folders().size(), SampleProfile().Folders().size() + 10000);
+  EXPECT_NE(large.Value().DefaultFolderOf(DefaultFolder::Inbox), kNone);
+}
+
+}  // namespace
+}  // namespace bellnest::sim
