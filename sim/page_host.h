@@ -1,0 +1,87 @@
+// Hosts one options-page session in the native world, as Outlook hosts the control: it owns
+// the page's controls (in-memory tree, check boxes, container), installs the seams (native
+// world, simulated Outlook, recording user interface) on this thread, raises the control's
+// events, acts as the user (ticks, expands, clicks) and reports the whole observable state as
+// JSON. The page driver and the page tests stand on it.
+#pragma once
+
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "page/user_control.h"
+#include "sim/memory_controls.h"
+#include "sim/memory_tree.h"
+#include "sim/native_ui.h"
+#include "sim/native_world.h"
+#include "sim/profile/simulated_outlook.h"
+#include "support/platform.h"
+
+namespace bellnest::sim {
+
+class PageHost {
+ public:
+  PageHost(NativeWorld& world, SimulatedOutlook& outlook);
+  ~PageHost();
+  PageHost(const PageHost&) = delete;
+  PageHost& operator=(const PageHost&) = delete;
+
+  // Outlook creates the control (Initialize, InitProperties) and, later, destroys it (Terminate).
+  void Open();
+  void Close();
+  bool IsOpen() const { return page_ != nullptr; }
+  UserControl1& Page() { return *page_; }
+
+  // Events Outlook raises on an open page; false when no page is open.
+  bool Show();
+  bool Paint();
+  bool EnterFocus();
+  bool GotFocus();
+  bool Apply();
+  bool Help();
+  bool About();
+
+  // The user's actions. A node is named by its folder path below the store's top folder
+  // ("Inbox/Projects", "" or "/" for the top) or by "id:<entry id>".
+  Status Tick(std::string_view node, bool checked);
+  Status Expand(std::string_view node, bool expanded);
+  Status ClickSubfolders();
+  Status ClickDefaultFolders();
+  // One pass of the message pump.
+  void Pump() { ui_.DoEvents(); }
+
+  Result<int32_t> NodeIndex(std::string_view node);
+  // A folder's path for an entry identifier, or "id:<entry id>" when it names no folder.
+  std::string Describe(const std::string& entryId) const;
+
+  MemoryTree& Tree() { return *tree_; }
+  MemoryCheckBox& Subfolders() { return *subfolders_; }
+  MemoryCheckBox& DefaultFolders() { return *defaultFolders_; }
+  NativeUi& Ui() { return ui_; }
+  NativeWorld& World() { return world_; }
+  SimulatedOutlook& Outlook() { return outlook_; }
+
+  // Everything a user, Outlook or the registry can see, as JSON.
+  nlohmann::json StateJson();
+  // The log's entries, oldest first, each split into its seven lines.
+  nlohmann::json LogJson() const;
+  // The tree as text: expand signs, check marks, images, names.
+  std::string TreeText() const { return tree_->Render(); }
+
+ private:
+  Platform Seams();
+  nlohmann::json NodeJson(const TreeNodePtr& node);
+
+  NativeWorld& world_;
+  SimulatedOutlook& outlook_;
+  NativeUi ui_;
+  ScopedPlatform platform_;
+  std::shared_ptr<MemoryTree> tree_;
+  std::shared_ptr<MemoryCheckBox> subfolders_;
+  std::shared_ptr<MemoryCheckBox> defaultFolders_;
+  std::shared_ptr<MemoryPageContainer> container_;
+  std::unique_ptr<UserControl1> page_;
+};
+
+}  // namespace bellnest::sim
