@@ -2,6 +2,7 @@
 # The one entry point: installs what a fresh Debian machine lacks, builds through the CMake
 # presets, and runs the page driver, the tests or the benchmarks.
 #   ./bellnest.sh page [driver arguments]   run the options page on the built-in sample mailbox
+#                                           (no arguments: a short built-in session; see docs/page-driver.md)
 #   ./bellnest.sh test                      build and run every test (native, sanitizers)
 #   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks
 set -euo pipefail
@@ -36,6 +37,8 @@ case "$cmd" in
   page)
     install_missing "${NATIVE_PACKAGES[@]}"
     build native >/dev/null
+    # Without arguments: the built-in short session on the sample mailbox.
+    [ $# -eq 0 ] && set -- --demo
     exec build/native/tools/bellnest_page "$@"
     ;;
   test)

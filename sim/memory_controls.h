@@ -26,7 +26,6 @@ class MemoryPageContainer final : public PageContainer {
  public:
   explicit MemoryPageContainer(PropertyPageSitePtr site) : site_(std::move(site)) {}
   Result<PropertyPageSitePtr> Parent() override { return site_; }
-  void Release() { site_.reset(); }
 
  private:
   PropertyPageSitePtr site_;

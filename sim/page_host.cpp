@@ -50,8 +50,7 @@ PageHost::PageHost(NativeWorld& world, SimulatedOutlook& outlook)
       platform_(Seams()),
       tree_(MemoryTree::Create()),
       subfolders_(std::make_shared<MemoryCheckBox>()),
-      defaultFolders_(std::make_shared<MemoryCheckBox>()),
-      container_(std::make_shared<MemoryPageContainer>(outlook.PageSite())) {}
+      defaultFolders_(std::make_shared<MemoryCheckBox>()) {}
 
 PageHost::~PageHost() {
   if (page_) Close();
@@ -66,6 +65,8 @@ Platform PageHost::Seams() {
 
 void PageHost::Open() {
   if (page_) return;
+  // Each control Outlook creates sits in a new container with a new page site.
+  container_ = std::make_shared<MemoryPageContainer>(outlook_.PageSite());
   page_ = std::make_unique<UserControl1>(PageControls{tree_, subfolders_, defaultFolders_, container_});
   page_->UserControl_Initialize();
   page_->UserControl_InitProperties();
@@ -75,7 +76,7 @@ void PageHost::Close() {
   if (!page_) return;
   page_->UserControl_Terminate();
   page_.reset();
-  container_->Release();
+  container_.reset();
 }
 
 bool PageHost::Show() { return page_ && (page_->UserControl_Show(), true); }
@@ -156,26 +157,32 @@ nlohmann::json PageHost::LogJson() const {
   std::stringstream bytes;
   bytes << in.rdbuf();
   const std::string text = world_.Codec().FromAnsi(bytes.str());
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    std::vector<std::string> lines;
-    for (size_t p = start; p < end;) {
-      size_t eol = text.find("\r\n", p);
-      if (eol == std::string::npos || eol > end) eol = end;
-      lines.push_back(text.substr(p, eol - p));
-      p = eol + 2;
-    }
-    while (lines.size() < 7) lines.emplace_back();
-    entries.push_back({{"time", lines[0]},
-                       {"number", lines[1]},
-                       {"description", lines[2]},
-                       {"source", lines[3]},
-                       {"module", lines[4]},
-                       {"procedure", lines[5]},
-                       {"context", lines[6]}});
-    start = end + 4;
+  // Entries are eight lines each; the description line may itself be empty, so entries are
+  // found by their first line, not by blank lines.
+  std::vector<std::string> lines;
+  for (size_t p = 0; p < text.size();) {
+    size_t eol = text.find("\r\n", p);
+    if (eol == std::string::npos) eol = text.size();
+    lines.push_back(text.substr(p, eol - p));
+    p = eol + 2;
+  }
+  auto after = [](const std::string& line, std::string_view prefix) {
+    return line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : line;
+  };
+  const std::string first = "An Error occurred: ";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].compare(0, first.size(), first) != 0) continue;
+    std::vector<std::string> entry(lines.begin() + static_cast<std::ptrdiff_t>(i),
+                                   lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), i + 7)));
+    entry.resize(7);
+    entries.push_back({{"time", after(entry[0], first)},
+                       {"number", after(entry[1], "Error #:")},
+                       {"description", entry[2]},
+                       {"source", after(entry[3], "Source:")},
+                       {"module", after(entry[4], "Module:")},
+                       {"procedure", after(entry[5], "Procedure:")},
+                       {"context", entry[6]}});
+    i += 6;
   }
   return entries;
 }

@@ -214,6 +214,7 @@ void SetRemindersCollection() {
   }
 
   trap.Take(Call(state.RemindersSearchFolder, &RdoSearchFolder::Start));
+  state.StoredSetNotLoaded = false;
   trap.ReportIfPending("Error in SetRemindersCollection");
 }
 
@@ -240,7 +241,10 @@ void SaveRemindersCollection() {
   }
   if (!list.empty() && list.back() == ',') list.pop_back();
 
-  if (ProfileKnown("SaveRemindersCollection", "the reminder folders were not saved")) {
+  if (state.StoredSetNotLoaded) {
+    LogError(ErrorInfo{}, kPickFoldersModule, "SaveRemindersCollection",
+             "The reminder folders were never loaded: the stored set is kept as it is");
+  } else if (ProfileKnown("SaveRemindersCollection", "the reminder folders were not saved")) {
     WriteRegistryValue(kHkeyCurrentUser, ProfileKeyPath(), kReminderFoldersValue, list, reg::kSz);
     WriteRegistryValue(kHkeyCurrentUser, ProfileKeyPath(), kStoreIdValue, state.DefaultStoreID, reg::kSz);
   }

@@ -44,6 +44,7 @@ void InitHandler() {
   ErrorTrap trap(kOutlookModule, "InitHandler");
   SharedState& state = State();
 
+  state.StoredSetNotLoaded = true;
   state.LocalDataFolder = GetLocalDataFolder();
   trap.Take(Call(state.OutlookApp, &Application::GetNamespace, std::string("MAPI")), state.MAPINameSpace);
   DetectOutlookVersion();
@@ -148,6 +149,7 @@ void ExitHandler() {
   state.AboutDialog.reset();
 
   SaveRemindersCollection();
+  state.StoredSetNotLoaded = false;
   ClearRemindersCollection();
   state.RemindersCollection.reset();
   ClearOfflineFoldersCollection();

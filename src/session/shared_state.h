@@ -49,6 +49,9 @@ struct SharedState {
   bool IncludeSubfoldersFlag = false;
   bool DisableDefaultFoldersFlag = false;
   FolderCollectionRef RemindersCollection;
+  // Set while a start-up has begun but not yet loaded the stored set: a shut-down after a
+  // start-up that never got that far must not overwrite the stored set with an empty one.
+  bool StoredSetNotLoaded = false;
   StringCollectionRef OfflineFoldersCollection;
   std::shared_ptr<clsPPSearchFolders> SearchFoldersObject;
   std::shared_ptr<frmPPAbout> AboutDialog;
