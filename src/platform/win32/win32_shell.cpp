@@ -113,9 +113,7 @@ Status Win32Shell::AppendToFile(const std::string& path, std::string_view bytes)
   ScopedKernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return RuntimeError(err::kPathFileAccess);
-  if (::SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) {
-    return RuntimeError(err::kPathFileAccess);
-  }
+  if (!::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) return RuntimeError(err::kPathFileAccess);
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(bytes.size());
     DWORD written = 0;

@@ -1,6 +1,7 @@
 // The Windows world gathered for installing: the registry, shell and file, clock and code page
 // seams over the real Win32 functions, owned together and handed out as a Platform (as the
 // native world does for the simulated ones). The UI and RDO seams are left for the caller.
+// Like the Platform it fills, a world serves one thread.
 #pragma once
 
 #include "platform/win32/win32_clock.h"
