@@ -6,7 +6,7 @@
 # one another on a lock instead of booting the same prefix twice.
 set -euo pipefail
 
-prefix=$1
+prefix=$(realpath -m "$1")  # Wine wants an absolute path
 shift
 wine=${BELLNEST_WINE:-/usr/lib/wine/wine64}
 wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
