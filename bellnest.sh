@@ -3,13 +3,16 @@
 # presets, and runs the page driver, the tests or the benchmarks.
 #   ./bellnest.sh page [driver arguments]   run the options page on the built-in sample mailbox
 #                                           (no arguments: a short built-in session; see docs/page-driver.md)
-#   ./bellnest.sh test                      build and run every test (native, sanitizers)
+#   ./bellnest.sh test                      build and run every test (native, sanitizers, and the
+#                                           Windows builds: 64-bit tests under Wine, 32-bit built)
 #   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
 
 JOBS=${JOBS:-$(nproc)}
 NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev)
+# Cross compilers for both bitnesses (posix threads), widl, and the Wine that runs the 64-bit tests.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64)
 
 install_missing() {
   local missing=()
@@ -31,6 +34,15 @@ build() {
   cmake --build --preset "$preset" -j "$JOBS"
 }
 
+# Runs a step and says how long it took.
+timed() {
+  local label=$1 start=$SECONDS
+  shift
+  echo "== $label"
+  "$@"
+  echo "== $label: $((SECONDS - start)) s"
+}
+
 cmd=${1:-}
 shift || true
 case "$cmd" in
@@ -44,10 +56,15 @@ case "$cmd" in
   test)
     install_missing "${NATIVE_PACKAGES[@]}"
     for preset in native asan; do
-      echo "== $preset: build"
-      build "$preset"
-      echo "== $preset: test"
-      ctest --preset "$preset" -j "$JOBS"
+      timed "$preset: build" build "$preset"
+      timed "$preset: test" ctest --preset "$preset" -j "$JOBS"
+    done
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    for preset in windows-x64 windows-i686; do
+      timed "$preset: build" build "$preset"
+      # 64-bit: every test under Wine; 32-bit: the system-DLL check only, as Wine here cannot
+      # run 32-bit programs.
+      timed "$preset: test" ctest --preset "$preset" -j "$JOBS"
     done
     ;;
   bench)

@@ -1,0 +1,37 @@
+# Fails when a Windows binary imports a DLL that is not part of Windows: the product must run
+# on a bare machine, with the C++ runtime, libgcc and winpthreads linked in statically.
+#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DBINARY=<file.exe|file.dll> -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT OBJDUMP OR NOT BINARY)
+  message(FATAL_ERROR "usage: cmake -DOBJDUMP=... -DBINARY=... -P check_imports.cmake")
+endif()
+
+execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${BINARY} failed (${result})")
+endif()
+
+# The DLLs of Windows itself that this project may use.
+set(system_dlls
+  kernel32 advapi32 user32 gdi32 shell32 shfolder shlwapi comctl32 comdlg32 ole32 oleaut32
+  version msvcrt ucrtbase uxtheme)
+
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" entries "${dump}")
+if(NOT entries)
+  message(FATAL_ERROR "${BINARY}: no imports found; not a Windows binary?")
+endif()
+set(foreign "")
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "DLL Name: *" "" dll "${entry}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" name)
+  string(REGEX REPLACE "\\.dll$" "" name "${name}")
+  message(STATUS "imports ${dll}")
+  if(NOT name IN_LIST system_dlls AND NOT name MATCHES "^api-ms-win-")
+    list(APPEND foreign "${dll}")
+  endif()
+endforeach()
+if(foreign)
+  message(FATAL_ERROR "${BINARY} imports DLLs that are not part of Windows: ${foreign}")
+endif()

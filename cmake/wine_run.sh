@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The cross-compiling emulator of the 64-bit Windows build: runs a Windows program under
+# wine64 in the build tree's own Wine prefix, so tests never touch a user's ~/.wine.
+#   wine_run.sh <prefix folder> <program.exe | builtin program> [arguments]
+# The first use creates the prefix (wineboot, tens of seconds); concurrent first uses wait for
+# one another on a lock instead of booting the same prefix twice.
+set -euo pipefail
+
+prefix=$(realpath -m "$1")  # Wine wants an absolute path
+shift
+wine=${BELLNEST_WINE:-/usr/lib/wine/wine64}
+wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
+export WINEPREFIX=$prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+# Wine takes the user's locale and ANSI code page from the Unix locale; the tests expect an
+# English Windows (code page 1252) unless asked for another, e.g. BELLNEST_WINE_LOCALE=ja_JP.UTF-8.
+export LC_ALL=${BELLNEST_WINE_LOCALE:-C.UTF-8}
+
+if [ ! -x "$wine" ]; then
+  echo "wine_run.sh: $wine not found (apt-get install wine64)" >&2
+  exit 127
+fi
+
+ready=$prefix/.bellnest-ready
+if [ ! -e "$ready" ]; then
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [ ! -e "$ready" ]; then
+    echo "wine_run.sh: creating the Wine prefix $prefix" >&2
+    # No Mono or Gecko: nothing here needs them, and their installers would wait for a click.
+    if ! WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >"$prefix.boot.log" 2>&1; then
+      echo "wine_run.sh: wineboot failed, see $prefix.boot.log" >&2
+      exit 1
+    fi
+    # Let the server write the registry files before anyone relies on them.
+    "$wineserver" --wait || true
+    touch "$ready"
+  fi
+  exec 9>&-
+fi
+
+exec "$wine" "$@"

@@ -1,0 +1,172 @@
+// What only the real registry can show: handles as advapi32 sees them, values the system
+// writes as another process (reg.exe) reads them and the other way round, and a profile name
+// outside ASCII as Windows itself names the key.
+#include "platform/win32/win32_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/win32_codec.h"
+#include "platform/win32/windows_api.h"
+#include "session/shared_state.h"
+#include "support/registry.h"
+#include "windows/win32_test_world.h"
+
+namespace bellnest::win32 {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(Win32RegistryHandles, PredefinedRootsAreSignExtendedAndComeBackAsTheirThirtyTwoBitValue) {
+  EXPECT_EQ(ToHkey(kHkeyCurrentUser), HKEY_CURRENT_USER);
+  EXPECT_EQ(ToHkey(kHkeyLocalMachine), HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(FromHkey(HKEY_CURRENT_USER), kHkeyCurrentUser);
+  EXPECT_EQ(FromHkey(HKEY_CLASSES_ROOT), kHkeyClassesRoot);
+  EXPECT_EQ(FromHkey(nullptr), 0u);
+}
+
+TEST_F(Win32Test, RootGivenAsThirtyTwoBitValueOpensTheUsersHive) {
+  RegistryApi& registry = Registry();
+  RegKey software = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(kHkeyCurrentUser, "Software", &software), reg::kSuccess);
+  EXPECT_NE(software, 0u);
+  EXPECT_FALSE(IsPredefinedKey(software));
+  EXPECT_EQ(World().OpenKeyHandles(), 1u);
+  EXPECT_EQ(registry.RegCloseKey(software), reg::kSuccess);
+  EXPECT_EQ(registry.RegCloseKey(software), reg::kInvalidHandle);  // already closed
+}
+
+TEST_F(Win32Test, HandlesTheSeamDidNotHandOutAreRefused) {
+  RegistryApi& registry = Registry();
+  // A key another part of the process opened itself must not be closed or used through the seam.
+  HKEY foreign = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &foreign), ERROR_SUCCESS);
+  ScopedRegKey owned(foreign);
+  const RegKey number = FromHkey(foreign);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  RegKey sub = 0;
+  EXPECT_EQ(registry.RegCloseKey(number), reg::kInvalidHandle);
+  EXPECT_EQ(registry.RegQueryValueExA(number, "", &type, nullptr, &size), reg::kInvalidHandle);
+  EXPECT_EQ(registry.RegOpenKeyA(number, "Microsoft", &sub), reg::kInvalidHandle);
+  EXPECT_EQ(sub, 0u);
+  EXPECT_EQ(registry.RegSetValueExA(0x1234, "Value", reg::kDword, nullptr, 0), reg::kInvalidHandle);
+  // Still open: the refused close did not reach advapi32.
+  HKEY microsoft = nullptr;
+  EXPECT_EQ(::RegOpenKeyExA(foreign, "Microsoft", 0, KEY_READ, &microsoft), ERROR_SUCCESS);
+  if (microsoft) ::RegCloseKey(microsoft);
+}
+
+TEST_F(Win32Test, OpeningAnEmptySubKeyNeedsItsOwnClose) {
+  RegistryApi& registry = Registry();
+  RegKey software = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(kHkeyCurrentUser, "Software", &software), reg::kSuccess);
+  RegKey same = 0;
+  ASSERT_EQ(registry.RegOpenKeyA(software, "", &same), reg::kSuccess);
+  EXPECT_EQ(same, software);  // advapi32 answers the handle it was given
+  EXPECT_EQ(registry.RegCloseKey(same), reg::kSuccess);
+  RegKey microsoft = 0;
+  EXPECT_EQ(registry.RegOpenKeyA(software, "Microsoft", &microsoft), reg::kSuccess) << "closed with the copy";
+  registry.RegCloseKey(microsoft);
+  EXPECT_EQ(registry.RegCloseKey(software), reg::kSuccess);
+}
+
+TEST_F(Win32Test, NamesWithAnEmbeddedNulAreRefusedRatherThanCut) {
+  const std::string key = World().ScratchKeyPath();
+  WriteRegistryValue(kHkeyCurrentUser, key, "Value\0Hidden"s, int32_t{1}, reg::kDword);
+  EXPECT_FALSE(World().ReadRawValue(kHkeyCurrentUser, key, "Value").has_value());
+  WriteRegistryValue(kHkeyCurrentUser, key + "\\Sub\0Other"s, "Value", int32_t{1}, reg::kDword);
+  EXPECT_FALSE(World().KeyExists(kHkeyCurrentUser, key + "\\Sub"));
+}
+
+// The reg.exe of the prefix, run as its own process; its lines look like
+// "    IncludeSubfolders    REG_DWORD    0x1".
+std::string RegQuery(const std::string& keyPath, const std::string& valueName) {
+  const auto result = RunProcess("reg.exe query \"HKCU\\" + keyPath + "\" /v \"" + valueName + "\"");
+  if (!result) return "reg.exe did not start";
+  if (result->ExitCode != 0) return "reg.exe failed: " + result->Output;
+  const size_t at = result->Output.find(valueName);
+  if (at == std::string::npos) return "not listed: " + result->Output;
+  std::string line = result->Output.substr(at, result->Output.find_first_of("\r\n", at) - at);
+  // Fields are separated by runs of four spaces; keep one space between them.
+  std::string compact;
+  for (char c : line) {
+    if (c != ' ' || (!compact.empty() && compact.back() != ' ')) compact += c;
+  }
+  while (!compact.empty() && compact.back() == ' ') compact.pop_back();
+  return compact;
+}
+
+// The product's own key, with a profile key of the test's own under it.
+class Win32ProductKey : public Win32Test {
+ protected:
+  void SetUp() override {
+    Win32Test::SetUp();
+    profileKey_ = std::string(kProductKeyPath) + "\\" + ScratchName();
+    DeleteKeyTree(kHkeyCurrentUser, profileKey_);
+  }
+  void TearDown() override {
+    DeleteKeyTree(kHkeyCurrentUser, profileKey_);
+    Win32Test::TearDown();
+  }
+
+  std::string profileKey_;
+};
+
+TEST_F(Win32ProductKey, ValuesTheSystemWritesAreWhatAnotherProcessReads) {
+  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProductKeyPath, "IncludeSubfolders", true, reg::kDword));
+  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProductKeyPath, "DisableDefaultFolders", false, reg::kDword));
+  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, profileKey_, "StoreID", std::string("0000000038A1BB10"), reg::kSz));
+  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, profileKey_, "ReminderFolders",
+                                 std::string("00000000AB;00000000CD;"), reg::kSz));
+
+  EXPECT_EQ(RegQuery(kProductKeyPath, "IncludeSubfolders"), "IncludeSubfolders REG_DWORD 0xffffffff");
+  EXPECT_EQ(RegQuery(kProductKeyPath, "DisableDefaultFolders"), "DisableDefaultFolders REG_DWORD 0x0");
+  EXPECT_EQ(RegQuery(profileKey_, "StoreID"), "StoreID REG_SZ 0000000038A1BB10");
+  EXPECT_EQ(RegQuery(profileKey_, "ReminderFolders"), "ReminderFolders REG_SZ 00000000AB;00000000CD;");
+  ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kProductKeyPath, "IncludeSubfolders");
+  ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kProductKeyPath, "DisableDefaultFolders");
+}
+
+TEST_F(Win32ProductKey, ValuesAnotherProcessWritesAreWhatTheSystemReads) {
+  const std::string key = "HKCU\\" + profileKey_;
+  auto added = RunProcess("reg.exe add \"" + key + "\" /v StoreID /t REG_SZ /d 00AB12 /f");
+  ASSERT_TRUE(added && added->ExitCode == 0) << (added ? added->Output : "reg.exe did not start");
+  added = RunProcess("reg.exe add \"" + key + "\" /v Count /t REG_DWORD /d 42 /f");
+  ASSERT_TRUE(added && added->ExitCode == 0);
+  added = RunProcess("reg.exe add \"" + key + "\" /v Path /t REG_EXPAND_SZ /d C:\\x /f");
+  ASSERT_TRUE(added && added->ExitCode == 0);
+
+  // reg.exe stores strings with their NUL; the system reads them without it.
+  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey_, "StoreID"), Variant(std::string("00AB12")));
+  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey_, "Count"), Variant(int32_t{42}));
+  EXPECT_TRUE(IsEmpty(ReadRegistryValue(kHkeyCurrentUser, profileKey_, "Path")));
+}
+
+TEST_F(Win32Test, ProfileNameOutsideAsciiNamesTheKeyInUnicode) {
+  ASSERT_EQ(::GetACP(), 1252u) << "the prefix runs another code page";
+  const std::string profileKey = std::string(kProductKeyPath) + "\\Ren\u00e9e";
+  const std::wstring wideKey = L"Software\\Quillfen\\Bellnest\\Ren\u00e9e";
+  DeleteKeyTree(kHkeyCurrentUser, profileKey);
+
+  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, profileKey, "StoreID", std::string("Ren\u00e9e's store"), reg::kSz));
+  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey, "StoreID"), Variant(std::string("Ren\u00e9e's store")));
+
+  // Windows itself, asked in UTF-16, finds the key and the value under their real names.
+  HKEY opened = nullptr;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, wideKey.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
+  ScopedRegKey key(opened);
+  wchar_t data[64] = {};
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  ASSERT_EQ(::RegQueryValueExW(key.Get(), L"StoreID", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(std::wstring(data), L"Ren\u00e9e's store");
+  key.Reset();
+  EXPECT_TRUE(DeleteKeyTree(kHkeyCurrentUser, profileKey));
+}
+
+}  // namespace
+}  // namespace bellnest::win32
