@@ -197,6 +197,10 @@ int32_t MemoryRegistry::RegSetValueExA(RegKey key, const std::string& valueName,
   NodePtr node = Resolve(key, error);
   if (!node) return error;
   if (!data && dataSize > 0) return reg::kInvalidParameter;
+  // As on NT: string data that lacks its terminating NUL gets the one that follows it in the
+  // caller's buffer.
+  const bool text = type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz;
+  if (text && dataSize > 0 && data[dataSize - 1] != 0 && data[dataSize] == 0) ++dataSize;
   std::string bytes = dataSize > 0 ? std::string(reinterpret_cast<const char*>(data), dataSize) : std::string();
   if (RegValue* existing = node->FindValue(valueName)) {
     existing->Type = type;

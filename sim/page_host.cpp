@@ -36,7 +36,10 @@ nlohmann::json ValueJson(const RegValue& value, TextCodec& codec) {
     for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uint8_t>(value.Data[static_cast<size_t>(i)]);
     out["data"] = static_cast<int32_t>(n);
   } else {
-    out["data"] = codec.FromAnsi(value.Data);
+    // Shown as regedit shows text: without the terminating NUL ("bytes" tells the stored size).
+    std::string_view data = value.Data;
+    if (value.Type != reg::kBinary && !data.empty() && data.back() == '\0') data.remove_suffix(1);
+    out["data"] = codec.FromAnsi(data);
   }
   out["bytes"] = value.Data.size();
   return out;

@@ -43,6 +43,9 @@ class RegistryApi {
   // With data null, reports type and size only. A buffer too small gives kMoreData and the size.
   virtual int32_t RegQueryValueExA(RegKey key, const std::string& valueName, uint32_t* type, uint8_t* data,
                                    uint32_t* dataSize) = 0;
+  // For string types, as Windows does, the byte after the data is read: data that lacks its
+  // terminating NUL gets that byte stored too when it is a NUL. Text buffers passed here end in
+  // a NUL (std::string's do).
   virtual int32_t RegSetValueExA(RegKey key, const std::string& valueName, uint32_t type, const uint8_t* data,
                                  uint32_t dataSize) = 0;
   virtual int32_t RegCloseKey(RegKey key) = 0;

@@ -124,24 +124,34 @@ TEST_F(MemoryRegistryTest, AnEmptySubKeyAnswersTheHandlePassedIn) {
 
 TEST_F(MemoryRegistryTest, QueryReportsTypeAndSizeThenCopiesExactBytes) {
   const RegKey key = Create(kProduct);
+  // Three characters passed without their NUL: the NUL after them in the buffer is stored too,
+  // as NT does.
   ASSERT_EQ(Set(key, "ReminderFolders", reg::kSz, "abc"), reg::kSuccess);
 
   uint32_t type = 0;
   uint32_t size = 0;
   ASSERT_EQ(registry_.RegQueryValueExA(key, "reminderfolders", &type, nullptr, &size), reg::kSuccess);
   EXPECT_EQ(type, reg::kSz);
-  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(size, 4u);
 
   uint8_t small[2] = {0, 0};
   size = sizeof small;
   EXPECT_EQ(registry_.RegQueryValueExA(key, "ReminderFolders", &type, small, &size), reg::kMoreData);
-  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(size, 4u);
 
   uint8_t buffer[8] = {};
   size = sizeof buffer;
   ASSERT_EQ(registry_.RegQueryValueExA(key, "ReminderFolders", &type, buffer, &size), reg::kSuccess);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), std::string("abc\0", 4));
+
+  // Binary data is stored exactly as given, whatever follows it.
+  const std::string bytes = "xyz";
+  ASSERT_EQ(registry_.RegSetValueExA(key, "Blob", reg::kBinary, reinterpret_cast<const uint8_t*>(bytes.data()), 3),
+            reg::kSuccess);
+  size = 0;
+  ASSERT_EQ(registry_.RegQueryValueExA(key, "Blob", &type, nullptr, &size), reg::kSuccess);
   EXPECT_EQ(size, 3u);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), "abc");
 
   EXPECT_EQ(registry_.RegQueryValueExA(key, "StoreID", &type, nullptr, &size), reg::kFileNotFound);
   EXPECT_EQ(registry_.RegQueryValueExA(key, "ReminderFolders", &type, buffer, nullptr), reg::kInvalidParameter);

@@ -27,12 +27,14 @@ class RegistryAccess : public testing_support::WorldTest {
   }
 };
 
-TEST_F(RegistryAccess, AStringIsStoredWithoutATerminatingNulAndReadsBack) {
+// The write passes the three characters without their NUL; Windows (and so the registry
+// here) stores the NUL that follows them in memory, and the read drops it again.
+TEST_F(RegistryAccess, AStringWrittenWithoutItsNulIsStoredWithTheOneThatFollowsAndReadsBack) {
   ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProfile, "StoreID", std::string("abc"), reg::kSz));
   const auto stored = Stored(kProfile, "StoreID");
   ASSERT_TRUE(stored.has_value());
   EXPECT_EQ(stored->Type, reg::kSz);
-  EXPECT_EQ(stored->Data, "abc");  // 3 bytes
+  EXPECT_EQ(stored->Data, std::string("abc\0", 4));
   EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, kProfile, "StoreID"), Variant(std::string("abc")));
 }
 
@@ -90,8 +92,8 @@ INSTANTIATE_TEST_SUITE_P(RegistryAccess, DwordWrites,
 TEST_F(RegistryAccess, NumbersAndBooleansAreWrittenAsTheirText) {
   ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProfile, "A", int32_t{-5}, reg::kSz));
   ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProfile, "B", false, reg::kSz));
-  EXPECT_EQ(Stored(kProfile, "A")->Data, "-5");
-  EXPECT_EQ(Stored(kProfile, "B")->Data, "False");
+  EXPECT_EQ(Stored(kProfile, "A")->Data, std::string("-5\0", 3));
+  EXPECT_EQ(Stored(kProfile, "B")->Data, std::string("False\0", 6));
 }
 
 TEST_F(RegistryAccess, MissingKeysAndValuesReadAsEmpty) {
@@ -151,9 +153,9 @@ TEST_F(RegistryAccess, NonAsciiNamesAndTextRoundTripThroughTheCodePage) {
                                  "ftlich",
                              "Ordner \xdc");
   ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(stored->Data,
-            "Caf\xe9 \x96 \xbb"
-            "B\xfcro\xab");
+  EXPECT_EQ(stored->Data, std::string("Caf\xe9 \x96 \xbb"
+                                      "B\xfcro\xab\0",
+                                      14));
   EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profile, "ordner \xc3\xbc"), Variant(text));
   // A character the code page lacks is stored as "?", as WideCharToMultiByte does.
   ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, profile, "Kanji", std::string("\xe6\x97\xa5"), reg::kSz));
@@ -161,7 +163,7 @@ TEST_F(RegistryAccess, NonAsciiNamesAndTextRoundTripThroughTheCodePage) {
                               "ftlich",
                    "Kanji")
                 ->Data,
-            "?");
+            std::string("?\0", 2));
 }
 
 TEST_F(RegistryAccess, OtherValueTypesAreNotWrittenButTheKeyIsMade) {
