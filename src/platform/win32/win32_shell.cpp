@@ -112,7 +112,7 @@ Status Win32Shell::AppendToFile(const std::string& path, std::string_view bytes)
   // Others may read the log while it is written, not write or delete it.
   ScopedKernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return RuntimeError(err::kPathFileAccess);
+  if (!file) return RuntimeError(::GetLastError() == ERROR_PATH_NOT_FOUND ? err::kPathNotFound : err::kPathFileAccess);
   if (!::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) return RuntimeError(err::kPathFileAccess);
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(bytes.size());
