@@ -127,8 +127,17 @@ RegKey MemoryRegistry::NewHandle(NodePtr node) {
 }
 
 int32_t MemoryRegistry::RegOpenKeyA(RegKey key, const std::string& subKey, RegKey* result) {
+  return OpenOrCreate(key, subKey, result, RegCall::OpenKey);
+}
+
+int32_t MemoryRegistry::RegCreateKeyA(RegKey key, const std::string& subKey, RegKey* result) {
+  return OpenOrCreate(key, subKey, result, RegCall::CreateKey);
+}
+
+// Opening walks existing keys only; creating makes every missing key along the path.
+int32_t MemoryRegistry::OpenOrCreate(RegKey key, const std::string& subKey, RegKey* result, RegCall call) {
   if (result) *result = 0;
-  if (const auto fault = TakeFault(RegCall::OpenKey)) return *fault;
+  if (const auto fault = TakeFault(call)) return *fault;
   if (!result) return reg::kInvalidParameter;
   int32_t error = 0;
   NodePtr node = Resolve(key, error);
@@ -140,28 +149,14 @@ int32_t MemoryRegistry::RegOpenKeyA(RegKey key, const std::string& subKey, RegKe
     return reg::kSuccess;
   }
   for (const std::string& name : *names) {
+    if (call == RegCall::CreateKey) {
+      node = node->ChildOrNew(name);
+      continue;
+    }
     const auto it = node->Children.find(UpperAnsi(name));
     if (it == node->Children.end()) return reg::kFileNotFound;
     node = it->second;
   }
-  *result = NewHandle(std::move(node));
-  return reg::kSuccess;
-}
-
-int32_t MemoryRegistry::RegCreateKeyA(RegKey key, const std::string& subKey, RegKey* result) {
-  if (result) *result = 0;
-  if (const auto fault = TakeFault(RegCall::CreateKey)) return *fault;
-  if (!result) return reg::kInvalidParameter;
-  int32_t error = 0;
-  NodePtr node = Resolve(key, error);
-  if (!node) return error;
-  const auto names = SplitKeyPath(subKey);
-  if (!names) return kErrorBadPathname;
-  if (names->empty()) {
-    *result = key;
-    return reg::kSuccess;
-  }
-  for (const std::string& name : *names) node = node->ChildOrNew(name);
   *result = NewHandle(std::move(node));
   return reg::kSuccess;
 }

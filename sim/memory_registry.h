@@ -107,6 +107,7 @@ class MemoryRegistry final : public RegistryApi {
   NodePtr Find(RegKey root, std::string_view path) const;
   NodePtr FindOrCreate(RegKey root, std::string_view path);
   RegKey NewHandle(NodePtr node);
+  int32_t OpenOrCreate(RegKey key, const std::string& subKey, RegKey* result, RegCall call);
 
   std::map<RegKey, NodePtr> roots_;
   std::unordered_map<RegKey, NodePtr> handles_;

@@ -94,10 +94,10 @@ class FoldersProxy final : public Folders, public SimObject {
   int folder_;
 };
 
-class MapiFolderProxy final : public MapiFolder, public SimObject {
+class MapiFolderProxy final : public MapiFolder, public FolderObject {
  public:
   MapiFolderProxy(std::shared_ptr<World> world, int folder)
-      : SimObject(std::move(world), kind::kMapiFolder), folder_(folder) {}
+      : FolderObject(std::move(world), kind::kMapiFolder, folder) {}
 
   Result<MapiFolderPtr> Parent() override {
     return W().Invoke<Result<MapiFolderPtr>>(kind_, "Parent", {}, Id(), [&]() -> Result<MapiFolderPtr> {
@@ -107,27 +107,14 @@ class MapiFolderProxy final : public MapiFolder, public SimObject {
       return NewMapiFolder(world_, parent);
     });
   }
-  Result<std::string> EntryID() override {
-    return W().Invoke<Result<std::string>>(kind_, "EntryID", {}, Id(), [&] { return Result<std::string>(Id()); });
-  }
-  Result<std::string> StoreID() override {
-    return W().Invoke<Result<std::string>>(kind_, "StoreID", {}, Id(), [&] {
-      return Result<std::string>(W().Model.Store(W().Model.Folder(folder_).Store).EntryID);
-    });
-  }
-  Result<std::string> Name() override {
-    return W().Invoke<Result<std::string>>(kind_, "Name", {}, Id(),
-                                           [&] { return Result<std::string>(W().Model.Folder(folder_).Name); });
-  }
+  Result<std::string> EntryID() override { return GetEntryID(); }
+  Result<std::string> StoreID() override { return GetStoreID(); }
+  Result<std::string> Name() override { return GetName(); }
   Result<FoldersPtr> Folders() override {
     return W().Invoke<Result<FoldersPtr>>(kind_, "Folders", {}, Id(), [&] {
       return Result<FoldersPtr>(FoldersPtr(std::make_shared<FoldersProxy>(world_, folder_)));
     });
   }
-
- private:
-  const std::string& Id() const { return W().Model.Folder(folder_).EntryID; }
-  int folder_;
 };
 
 MapiFolderPtr NewMapiFolder(const std::shared_ptr<World>& world, int folder) {

@@ -21,23 +21,14 @@ RdoFolderPtr NewRdoFolder(const std::shared_ptr<World>& world, int folder);
 
 // The members every RDO folder has, for plain and search folders alike.
 template <class Interface>
-class RdoFolderBase : public Interface, public FolderIdentity, public SimObject {
+class RdoFolderBase : public Interface, public FolderIdentity, public FolderObject {
  public:
   RdoFolderBase(std::shared_ptr<World> world, int folder, const char* kindName)
-      : SimObject(std::move(world), kindName), folder_(folder) {}
+      : FolderObject(std::move(world), kindName, folder) {}
 
-  Result<std::string> EntryID() override {
-    return W().Invoke<Result<std::string>>(kind_, "EntryID", {}, Id(), [&] { return Result<std::string>(Id()); });
-  }
-  Result<std::string> StoreID() override {
-    return W().Invoke<Result<std::string>>(kind_, "StoreID", {}, Id(), [&] {
-      return Result<std::string>(W().Model.Store(W().Model.Folder(folder_).Store).EntryID);
-    });
-  }
-  Result<std::string> Name() override {
-    return W().Invoke<Result<std::string>>(kind_, "Name", {}, Id(),
-                                           [&] { return Result<std::string>(W().Model.Folder(folder_).Name); });
-  }
+  Result<std::string> EntryID() override { return GetEntryID(); }
+  Result<std::string> StoreID() override { return GetStoreID(); }
+  Result<std::string> Name() override { return GetName(); }
   Result<Variant> Fields(uint32_t propTag) override {
     return W().Invoke<Result<Variant>>(kind_, "Fields", {HexTag(propTag)}, Id(), [&]() -> Result<Variant> {
       const FolderModel& f = W().Model.Folder(folder_);
@@ -61,10 +52,6 @@ class RdoFolderBase : public Interface, public FolderIdentity, public SimObject 
 
   int FolderIndex() const override { return folder_; }
   const World* Owner() const override { return world_.get(); }
-
- protected:
-  const std::string& Id() const { return W().Model.Folder(folder_).EntryID; }
-  int folder_;
 };
 
 class RdoFolderProxy final : public RdoFolderBase<RdoFolder> {

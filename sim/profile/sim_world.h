@@ -103,6 +103,30 @@ class SimObject {
   const char* kind_;
 };
 
+// The identity members that Outlook's and RDO's folder objects share.
+class FolderObject : public SimObject {
+ public:
+  FolderObject(std::shared_ptr<World> world, const char* kindName, int folder)
+      : SimObject(std::move(world), kindName), folder_(folder) {}
+
+ protected:
+  const std::string& Id() const { return W().Model.Folder(folder_).EntryID; }
+  Result<std::string> GetEntryID() {
+    return W().Invoke<Result<std::string>>(kind_, "EntryID", {}, Id(), [&] { return Result<std::string>(Id()); });
+  }
+  Result<std::string> GetStoreID() {
+    return W().Invoke<Result<std::string>>(kind_, "StoreID", {}, Id(), [&] {
+      return Result<std::string>(W().Model.Store(W().Model.Folder(folder_).Store).EntryID);
+    });
+  }
+  Result<std::string> GetName() {
+    return W().Invoke<Result<std::string>>(kind_, "Name", {}, Id(),
+                                           [&] { return Result<std::string>(W().Model.Folder(folder_).Name); });
+  }
+
+  int folder_;
+};
+
 // Lets the RDO objects recognise Outlook's MAPI session and their own folder objects.
 class MapiObjectDispatch final : public Dispatch, public SimObject {
  public:
