@@ -208,8 +208,16 @@ nlohmann::json PageHost::StateJson() {
     for (int32_t i = 1; i <= collection->Count(); ++i) out.push_back(Describe(collection->KeyAt(i).value_or("")));
     return out;
   };
-  state["selectedFolders"] = keys(page_ ? page_->SelectedFolders : nullptr);
+  auto rawKeys = [](const FolderCollectionRef& collection) {
+    nlohmann::json out = nlohmann::json::array();
+    for (int32_t i = 1; collection && i <= collection->Count(); ++i) out.push_back(collection->KeyAt(i).value_or(""));
+    return out;
+  };
+  const FolderCollectionRef selected = page_ ? page_->SelectedFolders : nullptr;
+  state["selectedFolders"] = keys(selected);
+  state["selectedFolderKeys"] = rawKeys(selected);
   state["remindersCollection"] = keys(State().RemindersCollection);
+  state["remindersCollectionKeys"] = rawKeys(State().RemindersCollection);
   state["sameCollection"] = page_ && page_->SelectedFolders && page_->SelectedFolders == State().RemindersCollection;
 
   state["search"] = {{"containers", outlook_.SearchContainerPaths()},
