@@ -254,6 +254,18 @@ TEST_F(FolderTree, AFolderOutlookCannotFindGetsNoChildrenAndNothingIsLogged) {
   EXPECT_TRUE(Log().empty()) << LogText();
 }
 
+TEST_F(FolderTree, ANodeWithABlankKeyIsNotLookedUpAndGetsNoChildren) {
+  OpenAndPaint();
+  TreeView& tree = host_->Page().TreeView1();
+  TreeNodePtr blank = tree.NodesAdd(std::nullopt, kTvwChild, "  ", "Blank", image::kPlainFolder).Value();
+  ASSERT_TRUE(tree.NodesAdd(blank->Index().Value(), kTvwChild, "  D", "", image::kPlainFolder).Ok());
+  Outlook().ClearCalls();
+  ASSERT_TRUE(blank->PutExpanded(true).Ok());
+  EXPECT_EQ(blank->Children().Value(), 0);
+  EXPECT_EQ(Outlook().CountCalls(sim::kind::kNameSpace, "GetFolderFromID"), 0);
+  EXPECT_TRUE(Log().empty()) << LogText();
+}
+
 TEST_F(FolderTree, AFolderWithoutTheSubfoldersFlagShowsAnExpandSignAndLoadsWhatItHas) {
   UseProfile(R"({"stores": [{"name": "Mailbox", "folders": [
     {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"},
