@@ -92,8 +92,10 @@ void AddSubfolderNodes(const MapiFolderPtr& folder, int32_t parentIndex, TreeVie
 
     if (FieldIsTrue(trap, rdoSubfolder, mapi::kPrSubfolders)) {
       int32_t nodeIndex = 0;
+      // The full index: a 16-bit one wraps past 32767 nodes and would hang the placeholder
+      // under another node, or nowhere.
       if (trap.Take(Call(node, &TreeNode::Index), nodeIndex)) {
-        AddSortedNode(trap, tree, static_cast<int16_t>(nodeIndex), subEntryId + kPlaceholderSuffix, "", type);
+        AddSortedNode(trap, tree, nodeIndex, subEntryId + kPlaceholderSuffix, "", type);
       }
     }
 

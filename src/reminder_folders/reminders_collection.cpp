@@ -143,13 +143,13 @@ void SetRemindersCollection() {
 
       RdoFolderPtr folder = OpenFolder(trap, entry);
       if (folder) {
-        std::string entryId;
-        if (trap.Take(folder->EntryID(), entryId)) {
-          if (!InSet(trap, MakeFolderKey(state.DefaultStoreID, entryId))) {
-            trap.Take(RemindersCollection().Add(folder, MakeFolderKey(state.DefaultStoreID, entryId)));
-          }
-          trap.Take(addToScope(entryId));
-        }
+        // The folder opened by the stored entry; when its EntryID cannot be read, the entry
+        // itself names it, so a failing read does not drop a stored folder.
+        std::string entryId = entry;
+        trap.Take(folder->EntryID(), entryId);
+        const std::string key = MakeFolderKey(state.DefaultStoreID, entryId);
+        if (!InSet(trap, key)) trap.Take(RemindersCollection().Add(folder, key));
+        trap.Take(addToScope(entryId));
       } else if (!state.OutlookOnline) {
         // Offline, a folder that cannot be opened now is kept for the next save.
         trap.Take(OfflineFoldersCollection().Add(entry));
