@@ -156,26 +156,24 @@ nlohmann::json PageHost::LogJson() const {
   std::stringstream bytes;
   bytes << in.rdbuf();
   const std::string text = world_.Codec().FromAnsi(bytes.str());
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    std::vector<std::string> lines;
-    for (size_t p = start; p < end;) {
-      size_t eol = text.find("\r\n", p);
-      if (eol == std::string::npos || eol > end) eol = end;
-      lines.push_back(text.substr(p, eol - p));
-      p = eol + 2;
-    }
-    while (lines.size() < 7) lines.emplace_back();
-    entries.push_back({{"time", lines[0]},
-                       {"number", lines[1]},
-                       {"description", lines[2]},
-                       {"source", lines[3]},
-                       {"module", lines[4]},
-                       {"procedure", lines[5]},
-                       {"context", lines[6]}});
-    start = end + 4;
+  // Every entry is seven lines and a blank one; a line may itself be empty (an error without
+  // description or source), so entries are counted off by lines, not split at blank lines.
+  std::vector<std::string> lines;
+  for (size_t p = 0; p < text.size();) {
+    size_t eol = text.find("\r\n", p);
+    if (eol == std::string::npos) eol = text.size();
+    lines.push_back(text.substr(p, eol - p));
+    p = eol + 2;
+  }
+  for (size_t start = 0; start < lines.size(); start += 8) {
+    auto line = [&](size_t i) { return start + i < lines.size() ? lines[start + i] : std::string(); };
+    entries.push_back({{"time", line(0)},
+                       {"number", line(1)},
+                       {"description", line(2)},
+                       {"source", line(3)},
+                       {"module", line(4)},
+                       {"procedure", line(5)},
+                       {"context", line(6)}});
   }
   return entries;
 }
