@@ -1,14 +1,17 @@
 // A test on one options-page session: a fresh native world, a simulated Outlook (the sample
 // mailbox, or a profile given as JSON) and the page host that installs their seams on this
-// thread. The shared state starts and ends at its start values. Helpers read the log file as
+// thread. The shared state starts and ends at its start values. Helpers read log files as
 // entries, and set and read the registry values the page owns.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "session/shared_state.h"
 #include "sim/page_host.h"
 #include "sim/profile/sample_profile.h"
+#include "support/error_log.h"
 
 namespace bellnest::testing_support {
 
@@ -78,26 +82,47 @@ class PageFixture : public ::testing::Test {
   UserControl1& Page() { return host_->Page(); }
   sim::NativeUi& Ui() { return host_->Ui(); }
 
-  std::vector<LogEntry> Log() const {
+  // The entries of the log file, oldest first.
+  std::vector<LogEntry> Log() { return LogAt(LogFilePath()); }
+  // The log that reports go to while LocalDataFolder is still empty: on a fresh thread, set-up
+  // reports before start-up has found the local data folder, and the bare file name is
+  // relative to the current directory.
+  std::vector<LogEntry> EarlyLog() { return LogAt(kLogFileName); }
+
+  std::vector<LogEntry> LogAt(const std::string& windowsPath) {
     std::vector<LogEntry> entries;
-    auto strip = [](const nlohmann::json& line, std::string_view prefix) {
-      std::string text = line.get<std::string>();
-      return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : text;
+    std::optional<std::filesystem::path> file = world_.Shell().PosixPath(world_.Codec().ToAnsi(windowsPath));
+    if (!file) return entries;
+    std::ifstream in(*file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const std::string text = world_.Codec().FromAnsi(bytes.str());
+    std::vector<std::string> lines;
+    for (size_t p = 0; p < text.size();) {
+      size_t eol = text.find("\r\n", p);
+      if (eol == std::string::npos) eol = text.size();
+      lines.push_back(text.substr(p, eol - p));
+      p = eol + 2;
+    }
+    // Seven lines and a blank one per entry.
+    auto strip = [](const std::string& line, std::string_view prefix) {
+      return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : "<no '" + std::string(prefix) + "'>" + line;
     };
-    for (const nlohmann::json& e : host_->LogJson()) {
+    for (size_t at = 0; at + 7 <= lines.size(); at += 8) {
       LogEntry entry;
-      entry.Number = std::stoi(strip(e["number"], "Error #:"));
-      entry.Description = e["description"].get<std::string>();
-      entry.Source = strip(e["source"], "Source:");
-      entry.Module = strip(e["module"], "Module:");
-      entry.Procedure = strip(e["procedure"], "Procedure:");
-      entry.Context = e["context"].get<std::string>();
+      const std::string number = strip(lines[at + 1], "Error #:");
+      entry.Number = static_cast<int32_t>(std::strtol(number.c_str(), nullptr, 10));
+      entry.Description = lines[at + 2];
+      entry.Source = strip(lines[at + 3], "Source:");
+      entry.Module = strip(lines[at + 4], "Module:");
+      entry.Procedure = strip(lines[at + 5], "Procedure:");
+      entry.Context = lines[at + 6];
       entries.push_back(std::move(entry));
     }
     return entries;
   }
   // The entries of one procedure, in order.
-  std::vector<LogEntry> LogOf(std::string_view procedure) const {
+  std::vector<LogEntry> LogOf(std::string_view procedure) {
     std::vector<LogEntry> out;
     for (LogEntry& e : Log())
       if (e.Procedure == procedure) out.push_back(std::move(e));
