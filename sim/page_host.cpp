@@ -66,6 +66,13 @@ Platform PageHost::Seams() {
 
 void PageHost::Open() {
   if (page_) return;
+  if (closed_) {
+    tree_ = MemoryTree::Create();
+    subfolders_ = std::make_shared<MemoryCheckBox>();
+    defaultFolders_ = std::make_shared<MemoryCheckBox>();
+    container_ = std::make_shared<MemoryPageContainer>(outlook_.PageSite());
+    closed_ = false;
+  }
   page_ = std::make_unique<UserControl1>(PageControls{tree_, subfolders_, defaultFolders_, container_});
   page_->UserControl_Initialize();
   page_->UserControl_InitProperties();
@@ -76,6 +83,7 @@ void PageHost::Close() {
   page_->UserControl_Terminate();
   page_.reset();
   container_->Release();
+  closed_ = true;
 }
 
 bool PageHost::Show() { return page_ && (page_->UserControl_Show(), true); }
