@@ -256,5 +256,23 @@ TEST_F(NodeCheck, TickingTheTopFolderTicksEveryCheckableFolderOfTheStore) {
   EXPECT_EQ(Outlook().StatusChanges(), 1);
 }
 
+TEST_F(NodeCheck, AnApplyWaitingInTheQueueMayRunInsideARefusedTick) {
+  OpenPage();
+  IncludeSubfolders();
+  // Outlook's Apply button was pressed just before the tick: it runs in the tick's pump pass,
+  // reloading the tree under the cascade, which then finds its node gone and stops.
+  Ui().Post([&] { Host().Apply(); });
+  Tick("", true);
+
+  const std::vector<std::string> defaults{"Calendar", "Tasks", "Inbox", "Contacts"};
+  EXPECT_EQ(Selection(), defaults);
+  EXPECT_EQ(Page().SelectedFolders, State().RemindersCollection);
+  EXPECT_EQ(Outlook().SearchContainerPaths(), defaults);
+  EXPECT_TRUE(Outlook().SearchRunning());
+  EXPECT_TRUE(Expanded(""));
+  EXPECT_TRUE(Checked("Calendar"));
+  EXPECT_TRUE(Page().Dirty());
+}
+
 }  // namespace
 }  // namespace bellnest::testing_support

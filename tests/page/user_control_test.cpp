@@ -146,6 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
     Situations, AddIn,
     ::testing::Values(
         AddInCase{"Online", R"({"online": true})", true, {}}, AddInCase{"Offline", R"({"online": false})", false, {}},
+        AddInCase{"OfflineAsText", R"({"online": "False"})", false, {}},
+        AddInCase{"OnlineEmpty", R"({"online": null})", false, {}},
         AddInCase{"Absent",
                   "null",
                   true,
@@ -225,15 +227,25 @@ TEST_F(OptionsPage, OptionClicksNeitherDirtyNorNotifyAndReachTheRegistryAtApply)
   EXPECT_FALSE(State().IncludeSubfoldersFlag);
 }
 
-TEST_F(OptionsPage, AppliedOptionsAreShownByTheNextPage) {
+TEST_F(OptionsPage, TheNextPageShowsWhatWasAppliedAndNotWhatWasOnlyTicked) {
   OpenPage();
   ASSERT_TRUE(Host().ClickDefaultFolders().Ok());
+  ASSERT_TRUE(Host().Tick("Team Calendar", true).Ok());
   Host().Apply();
+  ASSERT_TRUE(Host().Tick("Follow Up", true).Ok());  // after Apply: part of the set at once
+  ASSERT_TRUE(Host().ClickSubfolders().Ok());        // never applied
   Host().Close();
+
   Host().Open();
+  Host().Paint();
   EXPECT_EQ(Host().DefaultFolders().Value().Value(), 1);
   EXPECT_EQ(Host().Subfolders().Value().Value(), 0);
   EXPECT_FALSE(Page().Dirty());
+  const std::vector<std::string> expected{"Calendar", "Tasks", "Inbox", "Contacts", "Team Calendar", "Follow Up"};
+  EXPECT_EQ(Selection(), expected);
+  EXPECT_TRUE(Node("Follow Up")->Checked().Value());
+  // Start-up brings the search scope in line with the stored set.
+  EXPECT_EQ(Outlook().SearchContainerPaths(), expected);
 }
 
 // ---- Apply --------------------------------------------------------------------------------
