@@ -28,6 +28,8 @@ class PageHost {
   PageHost& operator=(const PageHost&) = delete;
 
   // Outlook creates the control (Initialize, InitProperties) and, later, destroys it (Terminate).
+  // Opening again after a close is a new control with new child controls and a new page site,
+  // on the same thread, as when the user opens Outlook's Options dialog once more.
   void Open();
   void Close();
   bool IsOpen() const { return page_ != nullptr; }
@@ -82,6 +84,7 @@ class PageHost {
   std::shared_ptr<MemoryCheckBox> defaultFolders_;
   std::shared_ptr<MemoryPageContainer> container_;
   std::unique_ptr<UserControl1> page_;
+  bool closed_ = false;
 };
 
 }  // namespace bellnest::sim
