@@ -136,8 +136,11 @@ class PageFixture : public ::testing::Test {
     ASSERT_TRUE(world_.Registry().SetValue(kHkeyCurrentUser, path, name, reg::kDword, data));
   }
   void SetOption(const std::string& name, uint32_t value) { SetDword(kProductKeyPath, name, value); }
+  // A value as stored, but for the terminating NUL that Windows stores after a string.
   std::optional<sim::RegValue> Value(const std::string& path, const std::string& name) {
-    return world_.Registry().GetValue(kHkeyCurrentUser, path, name);
+    std::optional<sim::RegValue> value = world_.Registry().GetValue(kHkeyCurrentUser, path, name);
+    if (value && value->Type == reg::kSz && !value->Data.empty() && value->Data.back() == '\0') value->Data.pop_back();
+    return value;
   }
   // A REG_DWORD value as a number; nullopt when missing or of another type.
   std::optional<int64_t> Dword(const std::string& path, const std::string& name) {

@@ -78,10 +78,12 @@ class SessionTest : public testing::Test {
     ASSERT_TRUE(
         world_->Registry().SetValue(kHkeyCurrentUser, kProductKeyPath, name, reg::kDword, std::string_view(bytes, 4)));
   }
-  // A value's raw bytes, or nothing when it is missing.
+  // A value's bytes (a string without the terminating NUL that Windows stores after it), or
+  // nothing when it is missing.
   std::optional<std::string> Value(std::string_view keyPath, std::string_view name) const {
     std::optional<sim::RegValue> value = world_->Registry().GetValue(kHkeyCurrentUser, keyPath, name);
     if (!value) return std::nullopt;
+    if (value->Type == reg::kSz && !value->Data.empty() && value->Data.back() == '\0') value->Data.pop_back();
     return value->Data;
   }
   std::optional<std::string> StoredList() const { return Value(ProfileKey(), kReminderFoldersValue); }

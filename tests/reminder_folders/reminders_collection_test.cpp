@@ -277,9 +277,9 @@ TEST_F(ReminderSet, AMissingDefaultFolderThatCannotBeOpenedIsNotPutBackAndTheFai
   ExpectOneStopThenStart();
   const nlohmann::json log = Log();
   ASSERT_EQ(log.size(), 1u) << LogText();
-  EXPECT_EQ(log[0]["number"], "Error #:" + std::to_string(err::kMapiNetworkError));
-  EXPECT_EQ(log[0]["module"], "Module:basPPPickFolders");
-  EXPECT_EQ(log[0]["procedure"], "Procedure:SetRemindersCollection");
+  EXPECT_EQ(log[0]["number"], std::to_string(err::kMapiNetworkError));
+  EXPECT_EQ(log[0]["module"], "basPPPickFolders");
+  EXPECT_EQ(log[0]["procedure"], "SetRemindersCollection");
   EXPECT_EQ(log[0]["context"], "Error in SetRemindersCollection");
 }
 
@@ -316,9 +316,9 @@ TEST_F(ReminderSet, AFolderWhoseIdentifierCannotBeReadIsSavedUnderItsKeyAndTheFa
   EXPECT_EQ(StoredPaths(), (Paths{"Inbox/A", "Inbox/B"}));
   const nlohmann::json log = Log();
   ASSERT_EQ(log.size(), 1u) << LogText();
-  EXPECT_EQ(log[0]["number"], "Error #:" + std::to_string(err::kMapiNetworkError));
-  EXPECT_EQ(log[0]["module"], "Module:basPPPickFolders");
-  EXPECT_EQ(log[0]["procedure"], "Procedure:SaveRemindersCollection");
+  EXPECT_EQ(log[0]["number"], std::to_string(err::kMapiNetworkError));
+  EXPECT_EQ(log[0]["module"], "basPPPickFolders");
+  EXPECT_EQ(log[0]["procedure"], "SaveRemindersCollection");
   EXPECT_EQ(log[0]["context"], "Error in SaveRemindersCollection");
 }
 
@@ -342,14 +342,14 @@ TEST_F(ReminderSet, WithoutAProfileNameTheProductKeyIsNeitherReadNorDeletedNorWr
   EXPECT_TRUE(State().IncludeSubfoldersFlag);
   nlohmann::json log = Log();
   ASSERT_EQ(log.size(), 1u) << LogText();
-  EXPECT_EQ(log[0]["procedure"], "Procedure:SetRemindersCollection");
+  EXPECT_EQ(log[0]["procedure"], "SetRemindersCollection");
   EXPECT_EQ(log[0]["context"], "No mail profile name: the stored reminder folders were not read");
 
   SaveRemindersCollection();
   log = Log();
   ASSERT_EQ(log.size(), 2u) << LogText();
-  EXPECT_EQ(log[1]["module"], "Module:basPPPickFolders");
-  EXPECT_EQ(log[1]["procedure"], "Procedure:SaveRemindersCollection");
+  EXPECT_EQ(log[1]["module"], "basPPPickFolders");
+  EXPECT_EQ(log[1]["procedure"], "SaveRemindersCollection");
   EXPECT_EQ(log[1]["context"], "No mail profile name: the reminder folders were not saved");
 
   const std::vector<sim::RegValue> after = world_->Registry().Values(kHkeyCurrentUser, kProductKeyPath);

@@ -190,9 +190,9 @@ TEST_P(ReminderSetFaultSweep, EveryFailingCallKeepsTheSearchTheOptionsAndTheStor
       EXPECT_TRUE(run.Log.empty()) << run.Log.dump(2);
     } else {
       ASSERT_EQ(run.Log.size(), 1u) << run.Log.dump(2);
-      EXPECT_EQ(run.Log[0]["number"], "Error #:" + std::to_string(err::kMapiNetworkError));
-      EXPECT_EQ(run.Log[0]["module"], "Module:basPPPickFolders");
-      EXPECT_EQ(run.Log[0]["procedure"], "Procedure:" + procedure);
+      EXPECT_EQ(run.Log[0]["number"], std::to_string(err::kMapiNetworkError));
+      EXPECT_EQ(run.Log[0]["module"], "basPPPickFolders");
+      EXPECT_EQ(run.Log[0]["procedure"], procedure);
       EXPECT_EQ(run.Log[0]["context"], "Error in " + procedure);
     }
   }

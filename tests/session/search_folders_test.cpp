@@ -49,8 +49,8 @@ class SearchFolders : public testing_support::SessionTest {
   void ExpectOneLogEntry(const char* procedure) {
     const nlohmann::json log = Log();
     ASSERT_EQ(log.size(), 1u) << LogText();
-    EXPECT_EQ(log[0]["module"], "Module:clsPPSearchFolders");
-    EXPECT_EQ(log[0]["procedure"], std::string("Procedure:") + procedure);
+    EXPECT_EQ(log[0]["module"], "clsPPSearchFolders");
+    EXPECT_EQ(log[0]["procedure"], std::string(procedure));
     EXPECT_EQ(log[0]["context"], std::string("Error in ") + procedure);
   }
 
