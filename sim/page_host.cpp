@@ -152,9 +152,9 @@ nlohmann::json PageHost::NodeJson(const TreeNodePtr& node) {
   return out;
 }
 
-nlohmann::json PageHost::LogJson() const {
+nlohmann::json PageHost::LogJson(const std::string& windowsPath) const {
   nlohmann::json entries = nlohmann::json::array();
-  std::optional<std::filesystem::path> file = world_.Shell().PosixPath(world_.Codec().ToAnsi(LogFilePath()));
+  std::optional<std::filesystem::path> file = world_.Shell().PosixPath(world_.Codec().ToAnsi(windowsPath));
   if (!file) return entries;
   std::ifstream in(*file, std::ios::binary);
   std::stringstream bytes;

@@ -16,6 +16,7 @@
 #include "sim/native_ui.h"
 #include "sim/native_world.h"
 #include "sim/profile/simulated_outlook.h"
+#include "support/error_log.h"
 #include "support/platform.h"
 
 namespace bellnest::sim {
@@ -66,8 +67,10 @@ class PageHost {
 
   // Everything a user, Outlook or the registry can see, as JSON.
   nlohmann::json StateJson();
-  // The log's entries, oldest first, each split into its seven lines.
-  nlohmann::json LogJson() const;
+  // The entries of the log (or of another log file, by its Windows path), oldest first, each
+  // split into its seven lines.
+  nlohmann::json LogJson() const { return LogJson(LogFilePath()); }
+  nlohmann::json LogJson(const std::string& windowsPath) const;
   // The tree as text: expand signs, check marks, images, names.
   std::string TreeText() const { return tree_->Render(); }
 

@@ -91,32 +91,14 @@ class PageFixture : public ::testing::Test {
 
   std::vector<LogEntry> LogAt(const std::string& windowsPath) {
     std::vector<LogEntry> entries;
-    std::optional<std::filesystem::path> file = world_.Shell().PosixPath(world_.Codec().ToAnsi(windowsPath));
-    if (!file) return entries;
-    std::ifstream in(*file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    const std::string text = world_.Codec().FromAnsi(bytes.str());
-    std::vector<std::string> lines;
-    for (size_t p = 0; p < text.size();) {
-      size_t eol = text.find("\r\n", p);
-      if (eol == std::string::npos) eol = text.size();
-      lines.push_back(text.substr(p, eol - p));
-      p = eol + 2;
-    }
-    // Seven lines and a blank one per entry.
-    auto strip = [](const std::string& line, std::string_view prefix) {
-      return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : "<no '" + std::string(prefix) + "'>" + line;
-    };
-    for (size_t at = 0; at + 7 <= lines.size(); at += 8) {
+    for (const auto& json : host_->LogJson(windowsPath)) {
       LogEntry entry;
-      const std::string number = strip(lines[at + 1], "Error #:");
-      entry.Number = static_cast<int32_t>(std::strtol(number.c_str(), nullptr, 10));
-      entry.Description = lines[at + 2];
-      entry.Source = strip(lines[at + 3], "Source:");
-      entry.Module = strip(lines[at + 4], "Module:");
-      entry.Procedure = strip(lines[at + 5], "Procedure:");
-      entry.Context = lines[at + 6];
+      entry.Number = static_cast<int32_t>(std::strtol(json["number"].get<std::string>().c_str(), nullptr, 10));
+      entry.Description = json["description"];
+      entry.Source = json["source"];
+      entry.Module = json["module"];
+      entry.Procedure = json["procedure"];
+      entry.Context = json["context"];
       entries.push_back(std::move(entry));
     }
     return entries;
