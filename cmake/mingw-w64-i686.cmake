@@ -1,17 +1,4 @@
-# Cross-compiles for 32-bit Windows with Debian's mingw-w64 (the posix-thread variant, which
-# gives std::thread and std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles for 32-bit Windows (the bitness of Outlook 2000-2003) with Debian's mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(BELLNEST_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${BELLNEST_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${BELLNEST_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${BELLNEST_MINGW_TRIPLE}-windres)
-set(CMAKE_OBJDUMP ${BELLNEST_MINGW_TRIPLE}-objdump)
-
-# Headers and libraries come from the mingw sysroot only; programs from the build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${BELLNEST_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
