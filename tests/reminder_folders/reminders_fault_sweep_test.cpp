@@ -153,7 +153,9 @@ TEST_P(ReminderSetFaultSweep, EveryFailingCallKeepsTheSearchTheOptionsAndTheStor
     ASSERT_LT(lastStop, run.Calls.size());
     ASSERT_LT(lastStart, run.Calls.size());
     EXPECT_LT(lastStop, lastStart);
-    if (n != at.Start) EXPECT_TRUE(run.Running);
+    if (n != at.Start) {
+      EXPECT_TRUE(run.Running);
+    }
 
     // The options are intact, in the registry and as loaded.
     EXPECT_EQ(run.IncludeSubfolders, std::string(kOptionOn, 4));
