@@ -144,7 +144,9 @@ TEST_P(FolderImage, DecidesWhetherAndHowTheFolderIsShown) {
   OpenAndPaint();
   EXPECT_EQ(ImageOf("Case"), c.Image) << host_->TreeText();
   // A shown folder offers its subfolders; a hidden one hides them with it.
-  if (c.Image != 0) EXPECT_EQ(ChildTexts(Node("Case")), (Paths{"(placeholder)"}));
+  if (c.Image != 0) {
+    EXPECT_EQ(ChildTexts(Node("Case")), (Paths{"(placeholder)"}));
+  }
   const bool classMissing = std::string_view(c.Class) == "null";
   EXPECT_EQ(LogEntriesOf("GetMailFolderType"), classMissing ? 1u : 0u) << LogText();
 }

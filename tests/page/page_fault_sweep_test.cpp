@@ -161,7 +161,9 @@ TEST(PageFaultSweep, EachHostCallFailingInTurnLeavesThePageSafe) {
 
     EXPECT_TRUE(EveryStopFollowedByStart(run.Calls));
     // A failing Start cannot restart the search, but the page did call it.
-    if (!IsCall(call, sim::kind::kRdoSearchFolder, "Start")) EXPECT_TRUE(run.SearchRunning);
+    if (!IsCall(call, sim::kind::kRdoSearchFolder, "Start")) {
+      EXPECT_TRUE(run.SearchRunning);
+    }
 
     EXPECT_EQ(run.OptionLosses, 0);
     EXPECT_TRUE(run.OptionsPresent);

@@ -77,7 +77,9 @@ class ReminderSetFaultSweep : public testing_support::SessionTest, public ::test
     SetOptions(1, 1);
     StoreRaw(Id("Calendar") + "," + Id("Inbox/Projects") + "," + Id("Tasks/Errands") + "," + kUnopenable,
              DefaultStoreId());
-    if (fault) EXPECT_TRUE(Outlook().AddFault(*fault).Ok());
+    if (fault) {
+      EXPECT_TRUE(Outlook().AddFault(*fault).Ok());
+    }
 
     Observed seen;
     StartUp(Online());
