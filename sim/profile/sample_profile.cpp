@@ -23,7 +23,7 @@ std::string_view SampleProfileJson() {
         {"name": "Inbox", "class": "IPF.Note", "default": "Inbox", "folders": [
           {"name": "Projects", "class": "IPF.Note", "folders": [
             {"name": "Alpha", "class": "IPF.Note", "folders": [
-              {"name": "Specs", "class": "IPF.Note"},
+              {"name": "Wireframes", "class": "IPF.Note"},
               {"name": "Milestones", "class": "IPF.Task"},
               {"name": "Reviews", "class": "IPF.Appointment"}
             ]},

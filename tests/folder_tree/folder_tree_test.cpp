@@ -91,7 +91,7 @@ TEST_F(FolderTree, ExpandingAgainRebuildsTheLevelCollapsedWithChecksFromTheSet) 
   ASSERT_TRUE(host_->Expand("Inbox", true).Ok());
   ASSERT_TRUE(host_->Expand("Inbox/Projects", true).Ok());
   ASSERT_TRUE(host_->Expand("Inbox/Projects/Alpha", true).Ok());
-  ASSERT_TRUE(Node("Inbox/Projects/Alpha/Specs"));
+  ASSERT_TRUE(Node("Inbox/Projects/Alpha/Wireframes"));
   EXPECT_TRUE(Node("Inbox/Projects/Beta")->Checked().Value());
   // The user unticks Beta and ticks Alpha; both stay in the page's selection only.
   ASSERT_TRUE(host_->Tick("Inbox/Projects/Beta", false).Ok());
@@ -102,7 +102,7 @@ TEST_F(FolderTree, ExpandingAgainRebuildsTheLevelCollapsedWithChecksFromTheSet) 
 
   // Alpha came back collapsed, its subfolders replaced by a placeholder; the marks are the
   // stored set's again until Apply makes the selection the set.
-  EXPECT_FALSE(Node("Inbox/Projects/Alpha/Specs"));
+  EXPECT_FALSE(Node("Inbox/Projects/Alpha/Wireframes"));
   EXPECT_EQ(ChildTexts(Node("Inbox/Projects/Alpha")), (Paths{"(placeholder)"}));
   EXPECT_FALSE(Node("Inbox/Projects/Alpha")->Expanded().Value());
   EXPECT_FALSE(Node("Inbox/Projects/Alpha")->Checked().Value());

@@ -159,7 +159,7 @@ TEST_F(NodeCheck, TickingACollapsedFolderLoadsAndTicksItsWholeSubtree) {
                                          "Inbox/Projects/Alpha",
                                          "Inbox/Projects/Alpha/Milestones",
                                          "Inbox/Projects/Alpha/Reviews",
-                                         "Inbox/Projects/Alpha/Specs",
+                                         "Inbox/Projects/Alpha/Wireframes",
                                          "Inbox/Projects/Beta"};
   for (const std::string& path : subtree) EXPECT_TRUE(Checked(path)) << path;
   // Added depth first, children in the tree's alphabetical order.
@@ -181,7 +181,7 @@ TEST_F(NodeCheck, ClearingCollapsesTheFolderAndClearsItsLoadedDescendants) {
   EXPECT_FALSE(Expanded("Inbox/Projects"));
   EXPECT_FALSE(Expanded("Inbox/Projects/Alpha"));
   for (const char* path :
-       {"Inbox/Projects", "Inbox/Projects/Alpha", "Inbox/Projects/Alpha/Specs", "Inbox/Projects/Beta"})
+       {"Inbox/Projects", "Inbox/Projects/Alpha", "Inbox/Projects/Alpha/Wireframes", "Inbox/Projects/Beta"})
     EXPECT_FALSE(Checked(path)) << path;
   EXPECT_EQ(Selection(), (std::vector<std::string>{"Calendar", "Tasks", "Inbox", "Contacts"}));
   EXPECT_TRUE(Expanded("Inbox"));
@@ -232,7 +232,7 @@ TEST_F(NodeCheck, TickingTheTopFolderTicksEveryCheckableFolderOfTheStore) {
                                     "Inbox/Projects/Alpha",
                                     "Inbox/Projects/Alpha/Milestones",
                                     "Inbox/Projects/Alpha/Reviews",
-                                    "Inbox/Projects/Alpha/Specs",
+                                    "Inbox/Projects/Alpha/Wireframes",
                                     "Inbox/Projects/Beta",
                                     "Inbox/Receipts",
                                     "Junk E-mail",

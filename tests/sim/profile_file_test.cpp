@@ -109,7 +109,7 @@ TEST(ProfileFile, TheSampleIsARealisticOutlook2003Mailbox) {
   EXPECT_EQ(classOf("Notes"), std::optional<std::string>("IPF.StickyNote"));
   EXPECT_EQ(classOf("Inbox/Receipts"), std::nullopt);
   EXPECT_EQ(classOf("Contacts/Quick Contacts"), std::optional<std::string>("IPF.Contact.MOC.QuickContacts"));
-  EXPECT_NE(m.FolderByPath("Inbox/Projects/Alpha/Specs"), kNone);
+  EXPECT_NE(m.FolderByPath("Inbox/Projects/Alpha/Wireframes"), kNone);
   EXPECT_EQ(outlook.SearchContainerPaths(), (std::vector<std::string>{"Calendar", "Tasks", "Inbox", "Contacts"}));
   EXPECT_TRUE(outlook.RemindersActive());
   EXPECT_GE(m.Stores().size(), 2u);
