@@ -108,7 +108,7 @@ TEST_F(Win32Test, FileServicesFailWithTheRunTimesErrors) {
   EXPECT_EQ(shell.FileLength(folder + "\\missing\\x.log").Error().Number, err::kFileNotFound);
   EXPECT_EQ(shell.FileLength(folder).Error().Number, err::kFileNotFound);  // a folder has no length
   EXPECT_EQ(shell.DeleteFile(folder + "\\missing.log").Error().Number, err::kFileNotFound);
-  EXPECT_EQ(shell.AppendToFile(folder + "\\missing\\x.log", "x").Error().Number, err::kPathFileAccess);
+  EXPECT_EQ(shell.AppendToFile(folder + "\\missing\\x.log", "x").Error().Number, err::kPathNotFound);
   EXPECT_EQ(shell.AppendToFile(folder, "x").Error().Number, err::kPathFileAccess);
 
   {
