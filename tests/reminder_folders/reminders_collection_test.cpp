@@ -12,34 +12,14 @@
 namespace bellnest {
 namespace {
 
+using testing_support::SmallMailbox;
+
 using Paths = std::vector<std::string>;
 
 constexpr const char* kUnopenable = "00E0E0E0";  // well formed, names no folder
 constexpr const char* kAliasOfA = "00A1A500";
 constexpr const char* kAliasOfB = "00B1B500";
 constexpr const char* kStoreAlias = "00570AE5";
-
-// A mailbox with every default folder, three user folders below the Inbox and an archive
-// store; the Reminders search watches the given containers.
-std::string Mailbox(std::string_view containers) {
-  return std::string(R"({"stores": [
-  {"name": "Mailbox", "aliases": ["00570AE5"], "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox", "folders": [
-      {"name": "A", "class": "IPF.Note", "aliases": ["00A1A500"]},
-      {"name": "B", "class": "IPF.Task", "aliases": ["00B1B500"]},
-      {"name": "X", "class": "IPF.Note"}]},
-    {"name": "Calendar", "class": "IPF.Appointment", "default": "Calendar"},
-    {"name": "Tasks", "class": "IPF.Task", "default": "Tasks"},
-    {"name": "Contacts", "class": "IPF.Contact", "default": "Contacts"},
-    {"name": "Sent Items", "class": "IPF.Note", "default": "SentItems"},
-    {"name": "Drafts", "class": "IPF.Note", "default": "Drafts"},
-    {"name": "Deleted Items", "class": "IPF.Note", "default": "DeletedItems"},
-    {"name": "Outbox", "class": "IPF.Note", "default": "Outbox"},
-    {"name": "Junk E-mail", "class": "IPF.Note", "default": "Junk"}],
-   "reminders": {"containers": [)") +
-         std::string(containers) + R"(]}},
-  {"name": "Archive", "folders": [{"name": "Old", "class": "IPF.Note"}]}]})";
-}
 
 constexpr const char* kAllDefaults = R"("Calendar", "Tasks", "Inbox", "Contacts")";
 
@@ -77,7 +57,7 @@ class ReminderSet : public testing_support::SessionTest {
 // ---- First use and stored sets that do not count --------------------------------------------
 
 TEST_F(ReminderSet, FirstUseSeedsTheSetFromTheScopeAndRestoresTheMissingDefaults) {
-  UseProfile(Mailbox(R"("Calendar", "Tasks", "Inbox/X")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox/X")"));
   StartUp();
 
   EXPECT_EQ(SetPaths(), (Paths{"Calendar", "Tasks", "Inbox/X", "Inbox", "Contacts"}));
@@ -104,7 +84,7 @@ class UnusableStoredSet : public ReminderSet, public ::testing::WithParamInterfa
 
 TEST_P(UnusableStoredSet, TheSetIsSeededFromTheScopeAndNoStoredEntryIsUsed) {
   const UnusableStore& c = GetParam();
-  UseProfile(Mailbox(R"("Calendar", "Tasks", "Inbox/X")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox/X")"));
   SetOptions(1, 1);
   if (c.List) {
     std::string list = *c.List == "A,B" ? Id("Inbox/A") + "," + Id("Inbox/B") : *c.List;
@@ -141,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Situations, UnusableStoredSet,
 // ---- A stored set ---------------------------------------------------------------------------
 
 TEST_F(ReminderSet, StoredFoldersJoinInOrderAndTheScopeIsTrimmedToThemAndTheDefaults) {
-  UseProfile(Mailbox(R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A", "Inbox/X")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A", "Inbox/X")"));
   StoreSet({"Inbox/A", "Inbox/B"});
   StartUp();
 
@@ -158,7 +138,7 @@ TEST_F(ReminderSet, StoredFoldersJoinInOrderAndTheScopeIsTrimmedToThemAndTheDefa
 }
 
 TEST_F(ReminderSet, ADefaultFolderMissingFromTheScopeReturnsToScopeAndSetWhateverTheList) {
-  UseProfile(Mailbox(R"("Calendar", "Inbox/A")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Inbox/A")"));
   StoreSet({"Inbox/A"});
   StartUp();
 
@@ -171,7 +151,7 @@ TEST_F(ReminderSet, ADefaultFolderMissingFromTheScopeReturnsToScopeAndSetWhateve
 }
 
 TEST_F(ReminderSet, AFolderListedTwiceJoinsOnceAndIsAddedToTheScopeTwice) {
-  UseProfile(Mailbox(kAllDefaults));
+  UseProfile(SmallMailbox(kAllDefaults));
   StoreSet({"Inbox/B", "Inbox/B", "Calendar", "Calendar"});
   StartUp();
 
@@ -182,7 +162,7 @@ TEST_F(ReminderSet, AFolderListedTwiceJoinsOnceAndIsAddedToTheScopeTwice) {
 }
 
 TEST_F(ReminderSet, AliasesAreMatchedThroughTheSessionAndStoredAgainUnderTheFoldersOwnIdentifiers) {
-  UseProfile(Mailbox(R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A")"));
   // A's alias matches A's container; B's alias opens B; the store is named by its alias.
   StoreRaw(std::string(kAliasOfA) + "," + kAliasOfB, kStoreAlias);
   StartUp();
@@ -199,7 +179,7 @@ TEST_F(ReminderSet, AliasesAreMatchedThroughTheSessionAndStoredAgainUnderTheFold
 }
 
 TEST_F(ReminderSet, AMalformedStoredEntryCountsAsMatchingTheFirstContainerNotYetInTheSet) {
-  UseProfile(Mailbox(kAllDefaults));
+  UseProfile(SmallMailbox(kAllDefaults));
   StoreRaw(Id("Calendar") + ",XYZ," + Id("Inbox/B"), DefaultStoreId());
   StartUp();
 
@@ -223,7 +203,7 @@ class UnopenableEntry : public ReminderSet, public ::testing::WithParamInterface
 
 TEST_P(UnopenableEntry, IsKeptForTheNextSaveOnlyWhileOffline) {
   const Connection& c = GetParam();
-  UseProfile(Mailbox(R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A")"));
   StoreRaw(Id("Inbox/A") + "," + kUnopenable, DefaultStoreId());
   StartUp(c.Online);
 
@@ -244,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Connections, UnopenableEntry,
                          });
 
 TEST_F(ReminderSet, OfflineEntriesFollowTheSetsOwnInTheSave) {
-  UseProfile(Mailbox(kAllDefaults));
+  UseProfile(SmallMailbox(kAllDefaults));
   StoreRaw(std::string(kUnopenable) + "," + Id("Inbox/B") + ",00E1E1E1", DefaultStoreId());
   StartUp(false);
   ClearRemindersCollection();  // even an empty set keeps the offline entries
@@ -253,7 +233,7 @@ TEST_F(ReminderSet, OfflineEntriesFollowTheSetsOwnInTheSave) {
 }
 
 TEST_F(ReminderSet, AContainerThatCannotBeOpenedLeavesTheScopeUnlessItIsADefaultFolder) {
-  UseProfile(Mailbox(R"("Calendar", {"entryId": "00DEAD00"}, "Tasks", "Inbox", "Contacts")"));
+  UseProfile(SmallMailbox(R"("Calendar", {"entryId": "00DEAD00"}, "Tasks", "Inbox", "Contacts")"));
   ASSERT_TRUE(Outlook().AddFault(TasksCannotBeOpened()).Ok());
   StoreSet({"Calendar"});
   StartUp();
@@ -267,7 +247,7 @@ TEST_F(ReminderSet, AContainerThatCannotBeOpenedLeavesTheScopeUnlessItIsADefault
 }
 
 TEST_F(ReminderSet, AMissingDefaultFolderThatCannotBeOpenedIsNotPutBackAndTheFailureIsLogged) {
-  UseProfile(Mailbox(R"("Calendar", "Inbox", "Contacts")"));
+  UseProfile(SmallMailbox(R"("Calendar", "Inbox", "Contacts")"));
   ASSERT_TRUE(Outlook().AddFault(TasksCannotBeOpened()).Ok());
   StoreSet({"Calendar"});
   StartUp();
@@ -286,7 +266,7 @@ TEST_F(ReminderSet, AMissingDefaultFolderThatCannotBeOpenedIsNotPutBackAndTheFai
 // ---- Saving ---------------------------------------------------------------------------------
 
 TEST_F(ReminderSet, SavingWritesTheIdentifiersJoinedByCommasAndTheStore) {
-  UseProfile(Mailbox(kAllDefaults));
+  UseProfile(SmallMailbox(kAllDefaults));
   StoreSet({"Inbox/A", "Inbox/B", "Inbox/X"});
   StartUp();
   SaveRemindersCollection();
@@ -304,7 +284,7 @@ TEST_F(ReminderSet, SavingWritesTheIdentifiersJoinedByCommasAndTheStore) {
 }
 
 TEST_F(ReminderSet, AFolderWhoseIdentifierCannotBeReadIsSavedUnderItsKeyAndTheFailureLogged) {
-  UseProfile(Mailbox(kAllDefaults));
+  UseProfile(SmallMailbox(kAllDefaults));
   StoreSet({"Inbox/A", "Inbox/B"});
   StartUp();
   ASSERT_TRUE(Log().empty()) << LogText();
@@ -325,7 +305,7 @@ TEST_F(ReminderSet, AFolderWhoseIdentifierCannotBeReadIsSavedUnderItsKeyAndTheFa
 // ---- A profile without a name ---------------------------------------------------------------
 
 TEST_F(ReminderSet, WithoutAProfileNameTheProductKeyIsNeitherReadNorDeletedNorWritten) {
-  std::string profile = Mailbox(R"("Calendar", "Tasks", "Inbox/X")");
+  std::string profile = SmallMailbox(R"("Calendar", "Tasks", "Inbox/X")");
   profile.insert(1, R"("profileName": "", )");
   UseProfile(profile);
   SetOptions(1, 0);
@@ -368,7 +348,7 @@ TEST_F(ReminderSet, ClearingEmptiesBothCollectionsAndReportsNothing) {
   ClearOfflineFoldersCollection();
   EXPECT_TRUE(Log().empty()) << LogText();
 
-  UseProfile(Mailbox(kAllDefaults));
+  UseProfile(SmallMailbox(kAllDefaults));
   StoreRaw(Id("Inbox/A") + "," + kUnopenable, DefaultStoreId());
   StartUp(false);
   ASSERT_EQ(RemindersCollection().Count(), 1);

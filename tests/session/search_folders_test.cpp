@@ -10,25 +10,14 @@
 namespace bellnest {
 namespace {
 
-using Paths = std::vector<std::string>;
+using testing_support::SmallMailbox;
 
-constexpr const char* kProfile = R"({"stores": [{"name": "Mailbox", "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox",
-     "folders": [{"name": "A", "class": "IPF.Note", "aliases": ["00A1A500"]}, {"name": "B", "class": "IPF.Note"}]},
-    {"name": "Calendar", "class": "IPF.Appointment", "default": "Calendar"},
-    {"name": "Tasks", "class": "IPF.Task", "default": "Tasks"},
-    {"name": "Contacts", "class": "IPF.Contact", "default": "Contacts"},
-    {"name": "Sent Items", "class": "IPF.Note", "default": "SentItems"},
-    {"name": "Drafts", "class": "IPF.Note", "default": "Drafts"},
-    {"name": "Deleted Items", "class": "IPF.Note", "default": "DeletedItems"},
-    {"name": "Outbox", "class": "IPF.Note", "default": "Outbox"},
-    {"name": "Junk E-mail", "class": "IPF.Note", "default": "Junk"}],
-  "reminders": {"containers": ["Calendar", "Tasks", "Inbox", "Contacts"]}}]})";
+using Paths = std::vector<std::string>;
 
 class SearchFolders : public testing_support::SessionTest {
  protected:
   void SetUp() override {
-    UseProfile(kProfile);
+    UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox", "Contacts")"));
     StartUp();
     ASSERT_TRUE(State().RemindersSearchFolder);
     ASSERT_TRUE(Log().empty()) << LogText();
