@@ -5,9 +5,9 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include "session/shared_state.h"
 #include "sim/page_host.h"
 #include "sim/profile/profile_generator.h"
+#include "support/shared_state.h"
 
 namespace bellnest::sim {
 namespace {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "session/shared_state.h"
+#include "support/shared_state.h"
 #include "support/ui_api.h"
 
 namespace bellnest::tools {

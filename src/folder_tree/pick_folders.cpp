@@ -3,8 +3,8 @@
 #include "folder_tree/pick_folders.h"
 
 #include "host/invoke.h"
-#include "session/shared_state.h"
 #include "support/error_trap.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 
@@ -164,13 +164,5 @@ int16_t GetMailFolderType(const RdoFolderPtr& folder) {
   trap.ReportIfPending("Error");
   return type;
 }
-
-void SplitFolderKey(const std::string& key, std::string& entryId, std::string& storeId) {
-  entryId = key;
-  Result<std::string> store = Call(State().RootFolder, &MapiFolder::StoreID);
-  if (store.Ok()) storeId = store.Value();
-}
-
-std::string MakeFolderKey(const std::string& /*storeId*/, const std::string& entryId) { return entryId; }
 
 }  // namespace bellnest

@@ -1,6 +1,6 @@
 // basPPPickFolders, tree side: resetting the tree to the store's top folder, loading one level
 // of subfolders per expansion, the folder type that is both a node's image and the verdict
-// whether a folder is shown and may be ticked, and the folder key.
+// whether a folder is shown and may be ticked.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +9,9 @@
 #include "folder_tree/tree_view.h"
 #include "host/outlook.h"
 #include "host/rdo.h"
+#include "support/folder_key.h"
 
 namespace bellnest {
-
-inline constexpr const char* kPickFoldersModule = "basPPPickFolders";
 
 // Image indexes of the 13-image list (1-based), by role.
 namespace image {
@@ -39,7 +38,5 @@ inline constexpr const char* kPlaceholderSuffix = "D";
 void LoadReminderFolders(TreeView& tree);
 void AddSubfolderNodes(const MapiFolderPtr& folder, int32_t parentIndex, TreeView& tree);
 int16_t GetMailFolderType(const RdoFolderPtr& folder);
-void SplitFolderKey(const std::string& key, std::string& entryId, std::string& storeId);
-std::string MakeFolderKey(const std::string& storeId, const std::string& entryId);
 
 }  // namespace bellnest

@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "session/shared_state.h"
 #include "support/error_trap.h"
 #include "support/platform.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

@@ -11,7 +11,7 @@
 #include "folder_tree/tree_view.h"
 #include "host/outlook.h"
 #include "page/page_controls.h"
-#include "session/shared_state.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

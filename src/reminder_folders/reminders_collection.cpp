@@ -6,13 +6,13 @@
 
 #include <vector>
 
-#include "folder_tree/pick_folders.h"
 #include "host/invoke.h"
-#include "session/shared_state.h"
 #include "support/error_log.h"
 #include "support/error_trap.h"
+#include "support/folder_key.h"
 #include "support/platform.h"
 #include "support/registry.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

@@ -3,15 +3,14 @@
 #include "session/outlook_session.h"
 
 #include "host/invoke.h"
-#include "page/about_dialog.h"
 #include "reminder_folders/reminders_collection.h"
 #include "session/search_folders.h"
-#include "session/shared_state.h"
 #include "support/error_log.h"
 #include "support/error_trap.h"
 #include "support/local_data_folder.h"
 #include "support/platform.h"
 #include "support/registry.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

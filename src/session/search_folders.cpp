@@ -2,8 +2,8 @@
 #include "session/search_folders.h"
 
 #include "host/invoke.h"
-#include "session/shared_state.h"
 #include "support/error_trap.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

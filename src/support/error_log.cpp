@@ -1,9 +1,9 @@
 // LogError and FileLargerThan. The log is opened, written and closed for every entry.
 #include "support/error_log.h"
 
-#include "session/shared_state.h"
 #include "support/local_data_folder.h"
 #include "support/platform.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

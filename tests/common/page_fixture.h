@@ -16,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "session/shared_state.h"
 #include "sim/page_host.h"
 #include "sim/profile/sample_profile.h"
 #include "support/error_log.h"
+#include "support/shared_state.h"
 
 namespace bellnest::testing_support {
 

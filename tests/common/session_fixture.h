@@ -14,10 +14,10 @@
 
 #include "reminder_folders/reminders_collection.h"
 #include "session/outlook_session.h"
-#include "session/shared_state.h"
 #include "sim/native_world.h"
 #include "sim/page_host.h"
 #include "sim/profile/simulated_outlook.h"
+#include "support/shared_state.h"
 
 namespace bellnest::testing_support {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "host/error_info.h"
-#include "session/shared_state.h"
 #include "support/error_log.h"
 #include "support/local_data_folder.h"
 #include "support/registry.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 

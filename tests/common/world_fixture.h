@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "session/shared_state.h"
 #include "sim/native_world.h"
 #include "support/platform.h"
+#include "support/shared_state.h"
 
 namespace bellnest::testing_support {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "session/shared_state.h"
 #include "sim/page_host.h"
+#include "support/shared_state.h"
 
 namespace bellnest::testing_support {
 namespace {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "session/shared_state.h"
+#include "support/shared_state.h"
 #include "tools/page_driver.h"
 
 namespace bellnest::tools {

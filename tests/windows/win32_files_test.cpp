@@ -7,9 +7,9 @@
 
 #include "platform/win32/win32_codec.h"
 #include "platform/win32/windows_api.h"
-#include "session/shared_state.h"
 #include "support/error_log.h"
 #include "support/local_data_folder.h"
+#include "support/shared_state.h"
 #include "windows/win32_test_world.h"
 
 namespace bellnest::win32 {

@@ -9,8 +9,8 @@
 
 #include "platform/win32/win32_codec.h"
 #include "platform/win32/windows_api.h"
-#include "session/shared_state.h"
 #include "support/registry.h"
+#include "support/shared_state.h"
 #include "windows/win32_test_world.h"
 
 namespace bellnest::win32 {

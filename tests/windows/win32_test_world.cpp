@@ -9,7 +9,7 @@
 #include "platform/win32/win32_codec.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/windows_api.h"
-#include "session/shared_state.h"
+#include "support/shared_state.h"
 
 namespace bellnest::win32 {
 

@@ -1,5 +1,5 @@
 // One SharedState per thread.
-#include "session/shared_state.h"
+#include "support/shared_state.h"
 
 namespace bellnest {
 
