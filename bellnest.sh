@@ -11,8 +11,9 @@ cd "$(dirname "$0")"
 
 JOBS=${JOBS:-$(nproc)}
 NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev)
-# Cross compilers for both bitnesses (posix threads), widl, and the Wine that runs the 64-bit tests.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64)
+# Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
+# (libwine-dev), and the Wine that runs the 64-bit tests.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64)
 
 install_missing() {
   local missing=()
