@@ -11,6 +11,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// The common controls (tree view, image list, tool tips) of the page's window.
+#include <commctrl.h>
 
 // Names of seam members (ShellFileApi::DeleteFile, and the message box of the UI seam).
 #undef DeleteFile
