@@ -30,12 +30,6 @@ wchar_t AccessKey(HWND control) {
   return 0;
 }
 
-bool IsClass(HWND window, const wchar_t* name) {
-  wchar_t className[64] = {};
-  ::GetClassNameW(window, className, 64);
-  return ::lstrcmpiW(className, name) == 0;
-}
-
 }  // namespace
 
 PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
@@ -67,9 +61,11 @@ PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
   ::ReleaseDC(nullptr, screen);
   page_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
                             0, width, height, parking_, nullptr, instance, this);
+  if (page_) controls_ = win32::Win32PageWindow::Create(page_);
 }
 
 PageWindow::~PageWindow() {
+  controls_.reset();
   if (page_) {
     ::SetWindowLongPtrW(page_, GWLP_USERDATA, 0);
     ::DestroyWindow(page_);
@@ -134,22 +130,7 @@ bool PageWindow::TranslateKey(const MSG& message) {
   return ::IsDialogMessageW(page_, &copy) != FALSE;
 }
 
-bool PageWindow::Mnemonic(wchar_t key) {
-  if (!key) return false;
-  for (HWND child = ::GetWindow(page_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (!::IsWindowVisible(child) || !::IsWindowEnabled(child) || AccessKey(child) != key) continue;
-    if (IsClass(child, L"Static")) {
-      if (HWND next = ::GetNextDlgTabItem(page_, child, FALSE)) ::SetFocus(next);
-    } else if (IsClass(child, L"Button")) {
-      ::SetFocus(child);
-      ::SendMessageW(child, BM_CLICK, 0, 0);
-    } else {
-      ::SetFocus(child);
-    }
-    return true;
-  }
-  return false;
-}
+bool PageWindow::Mnemonic(wchar_t key) { return key && controls_ && controls_->OnMnemonic(key); }
 
 std::vector<ACCEL> PageWindow::MnemonicAccelerators() const {
   std::vector<ACCEL> keys;
@@ -197,6 +178,18 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT PageWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Focus moves among the children are seen through their notifications (buttons without
+  // BS_NOTIFY send none: a later notification or the page's own WM_SETFOCUS catches those).
+  if (message == WM_COMMAND && lParam) {
+    if (HIWORD(wParam) == BN_SETFOCUS) CheckFocus();
+    if (HIWORD(wParam) == BN_KILLFOCUS) ::PostMessageW(page_, kCheckFocus, 0, 0);
+  } else if (message == WM_NOTIFY && lParam) {
+    const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+    if (code == NM_SETFOCUS) CheckFocus();
+    if (code == NM_KILLFOCUS) ::PostMessageW(page_, kCheckFocus, 0, 0);
+  }
+  LRESULT result = 0;
+  if (controls_ && controls_->OnMessage(message, wParam, lParam, result)) return result;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -210,28 +203,6 @@ LRESULT PageWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       FocusFirstControl();
       CheckFocus();
       return 0;
-    case WM_COMMAND:
-      if (lParam) {
-        const UINT code = HIWORD(wParam);
-        if (code == BN_SETFOCUS) CheckFocus();
-        if (code == BN_KILLFOCUS) ::PostMessageW(page_, kCheckFocus, 0, 0);
-        // Reflected, as ActiveX controls reflect: each control handles its own notifications.
-        return ::SendMessageW(reinterpret_cast<HWND>(lParam), OCM_COMMAND, wParam, lParam);
-      }
-      break;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->code == NM_SETFOCUS) CheckFocus();
-      if (header->code == NM_KILLFOCUS) ::PostMessageW(page_, kCheckFocus, 0, 0);
-      return ::SendMessageW(header->hwndFrom, OCM_NOTIFY, wParam, lParam);
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      // A control that does not choose its colours gets the default ones.
-      if (LRESULT brush = ::SendMessageW(reinterpret_cast<HWND>(lParam), OCM__BASE + message, wParam, lParam)) {
-        return brush;
-      }
-      break;
     case kCheckFocus:
       CheckFocus();
       return 0;

@@ -1,12 +1,14 @@
 // The control's own window: the page the child controls live in. It exists from the control's
 // creation (parked in a hidden window, so the core can fill the tree before Outlook shows the
-// page) and moves into the container's window at in-place activation. It raises Paint and the
-// focus events, reflects the children's notifications back to them, and gives the keyboard
-// its dialog behaviour inside Outlook's tabbed dialog (Tab, arrows, space, access keys).
+// page) and moves into the container's window at in-place activation. It hands the children's
+// notifications to the page's controls, raises Paint and the focus events, and gives the
+// keyboard its dialog behaviour inside Outlook's tabbed dialog (Tab, arrows, space, access keys).
 #pragma once
 
+#include <memory>
 #include <vector>
 
+#include "platform/win32/win32_page_window.h"
 #include "platform/win32/windows_api.h"
 
 namespace bellnest::com {
@@ -31,6 +33,8 @@ class PageWindow {
   PageWindow& operator=(const PageWindow&) = delete;
 
   HWND Handle() const { return page_; }
+  // The page's child controls; empty when they could not be created.
+  win32::Win32PageWindow* Controls() const { return controls_.get(); }
   // Into the container's window at rect, shown; back to the hidden parking window.
   void Attach(HWND parent, const RECT& rect);
   void Detach();
@@ -41,8 +45,7 @@ class PageWindow {
   // A key message for a window of the page: true when the page used it. Tab off either end,
   // Enter and Esc are left to the container.
   bool TranslateKey(const MSG& message);
-  // The access key (letter or digit) of a control: a label gives the focus to the control
-  // after it, a button is pressed. False when no control has it.
+  // An access key of the page's controls; false when none has it.
   bool Mnemonic(wchar_t key);
   // Alt+letter for every access key on the page.
   std::vector<ACCEL> MnemonicAccelerators() const;
@@ -57,6 +60,7 @@ class PageWindow {
   PageWindowEvents& events_;
   HWND parking_ = nullptr;
   HWND page_ = nullptr;
+  std::unique_ptr<win32::Win32PageWindow> controls_;
   bool focusInside_ = false;
 };
 

@@ -15,6 +15,11 @@ std::shared_ptr<ThreadWorld> ThreadWorld::Acquire() {
 
 ThreadWorld::ThreadWorld() : installed_(Seams()) {}
 
-Platform ThreadWorld::Seams() { return world_.Seams(); }
+Platform ThreadWorld::Seams() {
+  Platform platform = world_.Seams();
+  platform.Ui = &ui_;
+  platform.Rdo = &rdo_;
+  return platform;
+}
 
 }  // namespace bellnest::com

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "com/host_adapters.h"
+#include "platform/win32/win32_ui.h"
 #include "platform/win32/win32_world.h"
 #include "support/platform.h"
 
@@ -20,10 +22,14 @@ class ThreadWorld {
   ThreadWorld(const ThreadWorld&) = delete;
   ThreadWorld& operator=(const ThreadWorld&) = delete;
 
+  win32::Win32Ui& Ui() { return ui_; }
+
  private:
   Platform Seams();
 
   win32::Win32World world_;
+  win32::Win32Ui ui_;
+  ComRdoFactory rdo_;
   ScopedPlatform installed_;
 };
 

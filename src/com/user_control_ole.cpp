@@ -13,6 +13,7 @@
 
 #include "com/com_object.h"
 #include "com/com_ptr.h"
+#include "com/host_adapters.h"
 #include "com/page_window.h"
 #include "com/ppbellnest_h.h"
 #include "com/registration.h"
@@ -177,14 +178,18 @@ class UserControl final : public IOleObject,
   bool uiActive_ = false;
 };
 
-// Creates the core page over the Win32 child controls of the page window. The Win32 tree view,
-// check boxes and buttons are not merged in yet: until they are, the control has no page.
-std::unique_ptr<UserControl1> CreatePage(HWND, std::shared_ptr<PageContainer>) { return nullptr; }
-
 UserControl::UserControl()
     : world_(ThreadWorld::Acquire()), window_(*this), container_(std::make_shared<Container>(*this)) {
-  page_ = CreatePage(window_.Handle(), container_);
-  if (page_) page_->UserControl_Initialize();
+  // The core page over the Win32 controls; without them (no window could be made) the control
+  // still answers its container, with no page behind it.
+  if (win32::Win32PageWindow* controls = window_.Controls()) {
+    PageControls parts = controls->Controls();
+    parts.Container = container_;
+    page_ = std::make_unique<UserControl1>(std::move(parts));
+    controls->SetButtonHandlers([this] { page_->cmdAbout_Click(); }, [this] { page_->cmdHelp_Click(); });
+    world_->Ui().SetPageWindow(window_.Handle());
+    page_->UserControl_Initialize();
+  }
 }
 
 UserControl::~UserControl() {
@@ -218,22 +223,14 @@ STDMETHODIMP UserControl::QueryInterface(REFIID iid, void** out) {
 // ---- the page site -------------------------------------------------------------------------
 
 Result<PropertyPageSitePtr> UserControl::Container::Parent() {
-  ComPtr<IUnknown> site;
-  if (control_.clientSite_) {
-    ComPtr<IUnknown> answer;
-    if (SUCCEEDED(control_.clientSite_.As(IID_PropertyPageSite, answer))) {
-      site = answer;
-    } else {
-      ComPtr<IOleContainer> container;
-      if (SUCCEEDED(control_.clientSite_->GetContainer(container.Put())) && container &&
-          SUCCEEDED(container.As(IID_PropertyPageSite, answer))) {
-        site = answer;
-      }
-    }
+  if (!control_.clientSite_) return PropertyPageSitePtr();  // no container yet: Nothing
+  if (PropertyPageSitePtr site = WrapPageSite(control_.clientSite_.Get())) return site;
+  ComPtr<IOleContainer> container;
+  if (SUCCEEDED(control_.clientSite_->GetContainer(container.Put())) && container) {
+    if (PropertyPageSitePtr site = WrapPageSite(container.Get())) return site;
   }
-  if (!site) return RuntimeError(err::kObjectNotSet);
-  // The IDispatch adapter to Outlook's page site is not merged in yet.
-  return RuntimeError(err::kObjectNotSet);
+  // A container that is not Outlook's page site: Set PageSite = Parent is a type mismatch.
+  return RuntimeError(err::kTypeMismatch);
 }
 
 // ---- IOleObject ----------------------------------------------------------------------------
