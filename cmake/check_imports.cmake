@@ -1,10 +1,19 @@
 # Fails when a Windows binary imports a DLL that is not part of Windows: the product must run
-# on a bare machine, with the C++ runtime, libgcc and winpthreads linked in statically.
-#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DBINARY=<file.exe|file.dll> -P check_imports.cmake
+# on a bare machine, with the C++ runtime, libgcc and winpthreads linked in statically. With
+# MAX_BYTES, also when the file is larger than that.
+#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DBINARY=<file.exe|file.dll> [-DMAX_BYTES=n] -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT OBJDUMP OR NOT BINARY)
   message(FATAL_ERROR "usage: cmake -DOBJDUMP=... -DBINARY=... -P check_imports.cmake")
+endif()
+
+if(MAX_BYTES)
+  file(SIZE ${BINARY} size)
+  message(STATUS "${BINARY}: ${size} bytes")
+  if(size GREATER MAX_BYTES)
+    message(FATAL_ERROR "${BINARY} is ${size} bytes, more than ${MAX_BYTES}")
+  endif()
 endif()
 
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE result)

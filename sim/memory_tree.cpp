@@ -1,5 +1,4 @@
-// The in-memory tree view. Node positions are counted with a Fenwick tree over insertion
-// slots, so an index, a node by index and a removal each cost O(log n).
+// The in-memory tree view.
 #include "sim/memory_tree.h"
 
 #include <algorithm>
@@ -109,32 +108,11 @@ TreeNodePtr MemoryTree::Handle(NodeData* node) {
   return std::make_shared<MemoryTreeNode>(shared_from_this(), slots_[node->slot]);
 }
 
-void MemoryTree::FenwickAdd(size_t slot, int delta) {
-  for (size_t i = slot + 1; i <= fenwick_.size(); i += i & (~i + 1)) fenwick_[i - 1] += delta;
-}
-
-int32_t MemoryTree::FenwickPrefix(size_t slot) const {
-  int32_t sum = 0;
-  for (size_t i = slot + 1; i > 0; i -= i & (~i + 1)) sum += fenwick_[i - 1];
-  return sum;
-}
-
-int32_t MemoryTree::IndexOf(const NodeData* node) const { return FenwickPrefix(node->slot); }
+int32_t MemoryTree::IndexOf(const NodeData* node) const { return index_.IndexOf(node->slot); }
 
 MemoryTree::NodeData* MemoryTree::NodeAt(int32_t index) const {
-  if (index < 1 || index > alive_) return nullptr;
-  // Descend the Fenwick tree to the slot holding the index-th live node.
-  size_t pos = 0;
-  int32_t remaining = index;
-  size_t step = 1;
-  while (step * 2 <= fenwick_.size()) step *= 2;
-  for (; step > 0; step /= 2) {
-    if (pos + step <= fenwick_.size() && fenwick_[pos + step - 1] < remaining) {
-      pos += step;
-      remaining -= fenwick_[pos - 1];
-    }
-  }
-  return slots_[pos].get();
+  const std::optional<size_t> slot = index_.SlotAt(index);
+  return slot ? slots_[*slot].get() : nullptr;
 }
 
 void MemoryTree::Attach(NodeData* node, NodeData* parent) {
@@ -161,17 +139,15 @@ void MemoryTree::Kill(NodeData* node) {
   node->children.clear();
   node->alive = false;
   byKey_.erase(node->key);
-  FenwickAdd(node->slot, -1);
-  --alive_;
+  index_.Remove(node->slot);
 }
 
 Status MemoryTree::NodesClear() {
   for (auto& slot : slots_) slot->alive = false;
   slots_.clear();
-  fenwick_.clear();
+  index_.Clear();
   byKey_.clear();
   topLevel_.clear();
-  alive_ = 0;
   return {};
 }
 
@@ -192,19 +168,8 @@ Result<TreeNodePtr> MemoryTree::NodesAdd(std::optional<int32_t> relative, int32_
   data->text = text;
   data->image = image;
   data->seq = nextSeq_++;
-  data->slot = slots_.size();
+  data->slot = index_.Append();
   slots_.push_back(data);
-  if (fenwick_.size() < slots_.size()) {
-    // Grow by doubling and rebuild, so insertion stays O(log n) amortised.
-    std::vector<int32_t> alive(std::max<size_t>(16, slots_.size() * 2), 0);
-    for (size_t i = 0; i + 1 < slots_.size(); ++i) alive[i] = slots_[i]->alive ? 1 : 0;
-    fenwick_.assign(alive.size(), 0);
-    for (size_t i = 0; i < alive.size(); ++i) {
-      if (alive[i]) FenwickAdd(i, 1);
-    }
-  }
-  FenwickAdd(data->slot, 1);
-  ++alive_;
   if (!key.empty()) byKey_.emplace(key, data.get());
   Attach(data.get(), parent);
   return Handle(data.get());
@@ -224,7 +189,7 @@ Result<TreeNodePtr> MemoryTree::NodesItem(int32_t index) {
   return Handle(node);
 }
 
-Result<int32_t> MemoryTree::NodesCount() { return alive_; }
+Result<int32_t> MemoryTree::NodesCount() { return index_.Count(); }
 
 Status MemoryTree::PutCheckboxes(bool on) {
   checkboxes_ = on;

@@ -1,6 +1,6 @@
 // The native world's tree view: an in-memory tree with the semantics of the common-controls
 // tree the page relies on. Indexes are 1-based in insertion order and shift when nodes are
-// removed; keys are unique; children of a Sorted node stay in alphabetical order of their
+// removed (an InsertionIndex); keys are unique; children of a Sorted node stay in alphabetical order of their
 // text; expanding a collapsed node with children raises Expand synchronously first; check
 // marks set by code raise no NodeCheck. Index, lookup and insertion cost O(log n).
 #pragma once
@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "folder_tree/insertion_index.h"
 #include "folder_tree/tree_view.h"
 
 namespace bellnest::sim {
@@ -74,15 +75,12 @@ class MemoryTree final : public TreeView, public std::enable_shared_from_this<Me
   void Kill(NodeData* node);
   void Resort(NodeData* node);
   Status Expand(NodeData* node, bool expanded);
-  void FenwickAdd(size_t slot, int delta);
-  int32_t FenwickPrefix(size_t slot) const;
   void RenderNode(const NodeData* node, int depth, bool all, std::string& out) const;
 
   int32_t imageCount_;
   TreeViewEvents* events_ = nullptr;
   std::vector<std::shared_ptr<NodeData>> slots_;
-  std::vector<int32_t> fenwick_;
-  int32_t alive_ = 0;
+  InsertionIndex index_;
   uint64_t nextSeq_ = 0;
   std::unordered_map<std::string, NodeData*> byKey_;
   Children topLevel_;

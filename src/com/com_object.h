@@ -1,0 +1,106 @@
+// The building blocks of every COM object in the DLL: the module object whose counts answer
+// DllCanUnloadNow, reference counts that start at 1 and end in a private destructor, a
+// table-driven QueryInterface, and the guard that keeps C++ exceptions out of COM callers.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+#include "platform/win32/windows_api.h"
+
+namespace bellnest::com {
+
+// The DLL itself: its handle (stored by DllMain), the live objects and the server locks.
+class Module {
+ public:
+  static Module& Instance();
+
+  HMODULE Handle() const { return handle_; }
+  void SetHandle(HMODULE handle) { handle_ = handle; }
+  // The DLL's own full path, as COM and the type library registration need it.
+  std::wstring Path() const;
+
+  void AddObject() { ++objects_; }
+  void ReleaseObject() { --objects_; }
+  void Lock(bool lock) { lock ? ++locks_ : --locks_; }
+  bool CanUnload() const { return objects_ == 0 && locks_ == 0; }
+  long Objects() const { return objects_; }
+
+ private:
+  HMODULE handle_ = nullptr;
+  std::atomic<long> objects_{0};
+  std::atomic<long> locks_{0};
+};
+
+// Reference counting for Self: a new object holds the one reference its creator owns and
+// counts as a live object of the module until it is destroyed. Self keeps its destructor
+// private and befriends this class, so only the last Release can end it.
+template <class Self>
+class RefCounted {
+ protected:
+  RefCounted() { Module::Instance().AddObject(); }
+  ~RefCounted() { Module::Instance().ReleaseObject(); }
+  RefCounted(const RefCounted&) = delete;
+  RefCounted& operator=(const RefCounted&) = delete;
+
+  ULONG AddRefImpl() { return ++refs_; }
+  ULONG ReleaseImpl() {
+    const ULONG left = --refs_;
+    if (left == 0) delete static_cast<Self*>(this);
+    return left;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
+
+// One row of an object's interface table: the IID and how to reach that interface of Self.
+template <class Self>
+struct InterfaceEntry {
+  const IID* Iid;
+  IUnknown* (*Cast)(Self*);
+};
+
+template <class Self, class Interface>
+IUnknown* CastTo(Self* self) {
+  return static_cast<Interface*>(self);
+}
+
+// QueryInterface over a table whose first row also answers IID_IUnknown. The out pointer is
+// cleared first, so a caller never sees a stale pointer on failure.
+template <class Self, std::size_t N>
+HRESULT QueryInterfaceFrom(Self* self, const InterfaceEntry<Self> (&table)[N], REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (IsEqualIID(iid, *table[i].Iid) || (i == 0 && IsEqualIID(iid, IID_IUnknown))) {
+      IUnknown* found = table[i].Cast(self);
+      found->AddRef();
+      *out = found;
+      return S_OK;
+    }
+  }
+  return E_NOINTERFACE;
+}
+
+// Logs an exception that reached a COM method (through the error log, never to the caller).
+void ReportEscapedException(const char* procedure, const char* what) noexcept;
+
+// Runs the body of a COM method; an exception ends in the log and E_UNEXPECTED.
+template <class Body>
+HRESULT Guarded(const char* procedure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::exception& e) {
+    ReportEscapedException(procedure, e.what());
+  } catch (...) {
+    ReportEscapedException(procedure, "unknown exception");
+  }
+  return E_UNEXPECTED;
+}
+
+// "{XXXXXXXX-...}" for a GUID, as the registry writes it.
+std::wstring GuidText(REFGUID guid);
+
+}  // namespace bellnest::com

@@ -1,0 +1,629 @@
+// The OLE side of UserControl1: in-place activation, persistence without saved state,
+// drawing, keyboard and mnemonics, class information, and Outlook's PropertyPage by vtable and
+// through IDispatch. The page itself is the portable core's UserControl1; this object raises
+// its events as a control container would: Initialize at creation, InitProperties at InitNew
+// (once the client site is known), Show at in-place activation, Paint at WM_PAINT,
+// EnterFocus and GotFocus when the focus comes onto the page, Terminate at the last Release.
+#include "com/user_control_ole.h"
+
+#include <cwctype>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/com_object.h"
+#include "com/com_ptr.h"
+#include "com/host_adapters.h"
+#include "com/page_window.h"
+#include "com/ppbellnest_h.h"
+#include "com/registration.h"
+#include "com/thread_world.h"
+#include "page/user_control.h"
+
+namespace bellnest::com {
+
+namespace {
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+// HIMETRIC (0.01 mm) from twips.
+LONG HimetricFromTwips(int twips) { return ::MulDiv(twips, 2540, 1440); }
+
+class UserControl final : public IOleObject,
+                          public IOleInPlaceObject,
+                          public IOleInPlaceActiveObject,
+                          public IOleControl,
+                          public IViewObject2,
+                          public IPersistStreamInit,
+                          public IPersistPropertyBag,
+                          public IProvideClassInfo2,
+                          public PropertyPage,
+                          private PageWindowEvents,
+                          private RefCounted<UserControl> {
+ public:
+  UserControl();
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
+  STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP Close(DWORD saveOption) override;
+  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override;
+  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) override;
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+  STDMETHODIMP Update() override { return S_OK; }
+  STDMETHODIMP IsUpToDate() override { return S_OK; }
+  STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* cookie) override;
+  STDMETHODIMP Unadvise(DWORD cookie) override;
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+  // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+  STDMETHODIMP GetWindow(HWND* window) override;
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP UIDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+  STDMETHODIMP ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
+  STDMETHODIMP TranslateAccelerator(LPMSG message) override;
+  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+  // IOleControl
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+  STDMETHODIMP OnMnemonic(MSG* message) override;
+  STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
+  STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
+
+  // IViewObject, IViewObject2
+  STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                    BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override;
+  STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
+  STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+  STDMETHODIMP GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override;
+
+  // IPersist, IPersistStreamInit, IPersistPropertyBag: the page keeps no saved properties.
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  STDMETHODIMP IsDirty() override { return S_FALSE; }
+  STDMETHODIMP Load(LPSTREAM) override { return MarkLoaded(); }
+  STDMETHODIMP Save(LPSTREAM, BOOL) override { return S_OK; }
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+  STDMETHODIMP InitNew() override;
+  STDMETHODIMP Load(IPropertyBag*, IErrorLog*) override { return MarkLoaded(); }
+  STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return S_OK; }
+
+  // IProvideClassInfo, IProvideClassInfo2
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+  STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+  // IDispatch, from the type library's PropertyPage
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* argumentError) override;
+
+  // PropertyPage
+  STDMETHODIMP GetPageInfo(BSTR* helpFile, LONG* helpContext) override;
+  STDMETHODIMP get_Dirty(VARIANT_BOOL* dirty) override;
+  STDMETHODIMP Apply() override;
+
+ private:
+  friend class RefCounted<UserControl>;
+  ~UserControl();
+
+  // The container's end of the page: the page site from the client site, else its container.
+  class Container final : public PageContainer {
+   public:
+    explicit Container(UserControl& control) : control_(control) {}
+    Result<PropertyPageSitePtr> Parent() override;
+
+   private:
+    UserControl& control_;
+  };
+
+  void OnPagePaint() override;
+  void OnFocusEntered() override;
+
+  HRESULT MarkLoaded();
+  void RunInitProperties();
+  HRESULT ActivateInPlace(IOleClientSite* site, bool uiActivate);
+  HRESULT ActivateUi();
+  HRESULT LoadTypeInfo();
+
+  // The thread's seams first: the core page needs them until the very end.
+  std::shared_ptr<ThreadWorld> world_;
+  PageWindow window_;
+  std::shared_ptr<Container> container_;
+  std::unique_ptr<UserControl1> page_;
+
+  ComPtr<IOleClientSite> clientSite_;
+  ComPtr<IOleInPlaceSite> inPlaceSite_;
+  ComPtr<IOleInPlaceFrame> frame_;
+  ComPtr<IOleInPlaceUIWindow> document_;
+  ComPtr<IOleAdviseHolder> adviseHolder_;
+  ComPtr<IAdviseSink> viewSink_;
+  DWORD viewAspects_ = 0;
+  DWORD viewFlags_ = 0;
+  ComPtr<ITypeLib> typeLib_;
+  ComPtr<ITypeInfo> pageInfo_;
+  HACCEL accelerators_ = nullptr;
+  SIZEL extent_{HimetricFromTwips(PageWindow::kWidthTwips), HimetricFromTwips(PageWindow::kHeightTwips)};
+  bool initialized_ = false;
+  bool initPropertiesPending_ = false;
+  bool uiActive_ = false;
+};
+
+UserControl::UserControl()
+    : world_(ThreadWorld::Acquire()), window_(*this), container_(std::make_shared<Container>(*this)) {
+  // The core page over the Win32 controls; without them (no window could be made) the control
+  // still answers its container, with no page behind it.
+  if (win32::Win32PageWindow* controls = window_.Controls()) {
+    PageControls parts = controls->Controls();
+    parts.Container = container_;
+    page_ = std::make_unique<UserControl1>(std::move(parts));
+    controls->SetButtonHandlers([this] { page_->cmdAbout_Click(); }, [this] { page_->cmdHelp_Click(); });
+    world_->Ui().SetPageWindow(window_.Handle());
+    page_->UserControl_Initialize();
+  }
+}
+
+UserControl::~UserControl() {
+  // Terminate runs here and only here: whatever order the container closed things in, the
+  // last reference is released exactly once.
+  if (page_) page_->UserControl_Terminate();
+  page_.reset();
+  if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
+}
+
+STDMETHODIMP UserControl::QueryInterface(REFIID iid, void** out) {
+  static const InterfaceEntry<UserControl> kInterfaces[] = {
+      {&IID_IOleObject, &CastTo<UserControl, IOleObject>},
+      {&IID_IOleWindow, &CastTo<UserControl, IOleInPlaceObject>},
+      {&IID_IOleInPlaceObject, &CastTo<UserControl, IOleInPlaceObject>},
+      {&IID_IOleInPlaceActiveObject, &CastTo<UserControl, IOleInPlaceActiveObject>},
+      {&IID_IOleControl, &CastTo<UserControl, IOleControl>},
+      {&IID_IViewObject, &CastTo<UserControl, IViewObject2>},
+      {&IID_IViewObject2, &CastTo<UserControl, IViewObject2>},
+      {&IID_IPersist, &CastTo<UserControl, IPersistStreamInit>},
+      {&IID_IPersistStreamInit, &CastTo<UserControl, IPersistStreamInit>},
+      {&IID_IPersistPropertyBag, &CastTo<UserControl, IPersistPropertyBag>},
+      {&IID_IProvideClassInfo, &CastTo<UserControl, IProvideClassInfo2>},
+      {&IID_IProvideClassInfo2, &CastTo<UserControl, IProvideClassInfo2>},
+      {&IID_IDispatch, &CastTo<UserControl, PropertyPage>},
+      {&IID_PropertyPage, &CastTo<UserControl, PropertyPage>},
+  };
+  return QueryInterfaceFrom(this, kInterfaces, iid, out);
+}
+
+// ---- the page site -------------------------------------------------------------------------
+
+Result<PropertyPageSitePtr> UserControl::Container::Parent() {
+  if (!control_.clientSite_) return PropertyPageSitePtr();  // no container yet: Nothing
+  if (PropertyPageSitePtr site = WrapPageSite(control_.clientSite_.Get())) return site;
+  ComPtr<IOleContainer> container;
+  if (SUCCEEDED(control_.clientSite_->GetContainer(container.Put())) && container) {
+    if (PropertyPageSitePtr site = WrapPageSite(container.Get())) return site;
+  }
+  // A container that is not Outlook's page site: Set PageSite = Parent is a type mismatch.
+  return RuntimeError(err::kTypeMismatch);
+}
+
+// ---- IOleObject ----------------------------------------------------------------------------
+
+STDMETHODIMP UserControl::SetClientSite(IOleClientSite* site) {
+  return Guarded("IOleObject.SetClientSite", [&]() -> HRESULT {
+    clientSite_ = ComPtr<IOleClientSite>(site);
+    // A container that called InitNew first gets InitProperties now, with a site to ask.
+    if (clientSite_ && initPropertiesPending_) RunInitProperties();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::GetClientSite(IOleClientSite** site) {
+  if (!site) return E_POINTER;
+  *site = ComPtr<IOleClientSite>(clientSite_).Detach();
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::Close(DWORD) {
+  return Guarded("IOleObject.Close", [&]() -> HRESULT {
+    InPlaceDeactivate();
+    if (adviseHolder_) adviseHolder_->SendOnClose();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+  if (!moniker) return E_POINTER;
+  *moniker = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP UserControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) {
+  return Guarded("IOleObject.DoVerb", [&]() -> HRESULT {
+    IOleClientSite* site = activeSite ? activeSite : clientSite_.Get();
+    switch (verb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(site, true);
+      case OLEIVERB_INPLACEACTIVATE:
+        return ActivateInPlace(site, false);
+      case OLEIVERB_HIDE:
+        UIDeactivate();
+        ::ShowWindow(window_.Handle(), SW_HIDE);
+        return S_OK;
+      default:
+        return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+    }
+  });
+}
+
+STDMETHODIMP UserControl::EnumVerbs(IEnumOLEVERB** verbs) { return ::OleRegEnumVerbs(CLSID_UserControl1, verbs); }
+
+STDMETHODIMP UserControl::GetUserClassID(CLSID* clsid) {
+  if (!clsid) return E_POINTER;
+  *clsid = CLSID_UserControl1;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetUserType(DWORD form, LPOLESTR* type) {
+  return ::OleRegGetUserType(CLSID_UserControl1, form, type);
+}
+
+STDMETHODIMP UserControl::SetExtent(DWORD aspect, SIZEL* size) {
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (!size) return E_POINTER;
+  extent_ = *size;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetExtent(DWORD aspect, SIZEL* size) {
+  if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+  if (!size) return E_POINTER;
+  *size = extent_;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::Advise(IAdviseSink* sink, DWORD* cookie) {
+  if (!adviseHolder_) {
+    const HRESULT hr = ::CreateOleAdviseHolder(adviseHolder_.Put());
+    if (FAILED(hr)) return hr;
+  }
+  return adviseHolder_->Advise(sink, cookie);
+}
+
+STDMETHODIMP UserControl::Unadvise(DWORD cookie) {
+  return adviseHolder_ ? adviseHolder_->Unadvise(cookie) : OLE_E_NOCONNECTION;
+}
+
+STDMETHODIMP UserControl::EnumAdvise(IEnumSTATDATA** advise) {
+  if (!advise) return E_POINTER;
+  *advise = nullptr;
+  return adviseHolder_ ? adviseHolder_->EnumAdvise(advise) : S_OK;
+}
+
+STDMETHODIMP UserControl::GetMiscStatus(DWORD, DWORD* status) {
+  if (!status) return E_POINTER;
+  *status = kControlMiscStatus;
+  return S_OK;
+}
+
+// ---- in-place activation -------------------------------------------------------------------
+
+HRESULT UserControl::ActivateInPlace(IOleClientSite* site, bool uiActivate) {
+  if (!inPlaceSite_) {
+    if (!site) return E_UNEXPECTED;
+    ComPtr<IOleInPlaceSite> inPlace;
+    HRESULT hr = ComPtr<IOleClientSite>(site).As(IID_IOleInPlaceSite, inPlace);
+    if (FAILED(hr)) return hr;
+    if (inPlace->CanInPlaceActivate() != S_OK) return E_FAIL;
+    inPlace->OnInPlaceActivate();
+    HWND parent = nullptr;
+    hr = inPlace->GetWindow(&parent);
+    if (FAILED(hr)) return hr;
+    RECT position{}, clip{};
+    OLEINPLACEFRAMEINFO frameInfo{};
+    frameInfo.cb = sizeof(frameInfo);
+    hr = inPlace->GetWindowContext(frame_.Put(), document_.Put(), &position, &clip, &frameInfo);
+    if (FAILED(hr)) return hr;
+    inPlaceSite_ = inPlace;
+    window_.Attach(parent, position);
+    if (page_) page_->UserControl_Show();
+  }
+  return uiActivate ? ActivateUi() : S_OK;
+}
+
+HRESULT UserControl::ActivateUi() {
+  if (uiActive_ || !inPlaceSite_) return S_OK;
+  uiActive_ = true;
+  inPlaceSite_->OnUIActivate();
+  if (frame_) frame_->SetActiveObject(this, nullptr);
+  if (document_) document_->SetActiveObject(this, nullptr);
+  if (!window_.HasFocus()) window_.FocusFirstControl();
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetWindow(HWND* window) {
+  if (!window) return E_POINTER;
+  *window = window_.Handle();
+  return *window ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP UserControl::InPlaceDeactivate() {
+  return Guarded("IOleInPlaceObject.InPlaceDeactivate", [&]() -> HRESULT {
+    if (!inPlaceSite_) return S_OK;
+    UIDeactivate();
+    window_.Detach();
+    ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
+    frame_ = nullptr;
+    document_ = nullptr;
+    site->OnInPlaceDeactivate();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::UIDeactivate() {
+  return Guarded("IOleInPlaceObject.UIDeactivate", [&]() -> HRESULT {
+    if (!uiActive_) return S_OK;
+    uiActive_ = false;
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (document_) document_->SetActiveObject(nullptr, nullptr);
+    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::SetObjectRects(LPCRECT position, LPCRECT) {
+  if (!position) return E_POINTER;
+  window_.Move(*position);
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::TranslateAccelerator(LPMSG message) {
+  return Guarded("IOleInPlaceActiveObject.TranslateAccelerator", [&]() -> HRESULT {
+    if (!message) return E_POINTER;
+    return window_.TranslateKey(*message) ? S_OK : S_FALSE;
+  });
+}
+
+// ---- IOleControl ---------------------------------------------------------------------------
+
+STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) {
+  return Guarded("IOleControl.GetControlInfo", [&]() -> HRESULT {
+    if (!info) return E_POINTER;
+    std::vector<ACCEL> keys = window_.MnemonicAccelerators();
+    if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
+    accelerators_ = keys.empty() ? nullptr : ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+    info->cb = sizeof(CONTROLINFO);
+    info->hAccel = accelerators_;
+    info->cAccel = static_cast<USHORT>(accelerators_ ? keys.size() : 0);
+    info->dwFlags = 0;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::OnMnemonic(MSG* message) {
+  return Guarded("IOleControl.OnMnemonic", [&]() -> HRESULT {
+    if (!message) return E_POINTER;
+    ActivateUi();
+    return window_.Mnemonic(static_cast<wchar_t>(std::towlower(static_cast<wint_t>(message->wParam)))) ? S_OK
+                                                                                                      : S_FALSE;
+  });
+}
+
+// ---- IViewObject2 --------------------------------------------------------------------------
+
+STDMETHODIMP UserControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                               BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+  return Guarded("IViewObject.Draw", [&]() -> HRESULT {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!dc || !bounds) return E_INVALIDARG;
+    const RECT rect{bounds->left, bounds->top, bounds->right, bounds->bottom};
+    window_.Draw(dc, rect);
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
+  viewAspects_ = aspects;
+  viewFlags_ = flags;
+  viewSink_ = ComPtr<IAdviseSink>(sink);
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+  if (aspects) *aspects = viewAspects_;
+  if (flags) *flags = viewFlags_;
+  if (sink) *sink = ComPtr<IAdviseSink>(viewSink_).Detach();
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+  return GetExtent(aspect, size);
+}
+
+// ---- persistence ---------------------------------------------------------------------------
+
+STDMETHODIMP UserControl::GetClassID(CLSID* clsid) { return GetUserClassID(clsid); }
+
+STDMETHODIMP UserControl::GetSizeMax(ULARGE_INTEGER* size) {
+  if (!size) return E_POINTER;
+  size->QuadPart = 0;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::InitNew() {
+  return Guarded("IPersistStreamInit.InitNew", [&]() -> HRESULT {
+    if (initialized_) return CO_E_ALREADYINITIALIZED;
+    initialized_ = true;
+    if (clientSite_) {
+      RunInitProperties();
+    } else {
+      initPropertiesPending_ = true;
+    }
+    return S_OK;
+  });
+}
+
+HRESULT UserControl::MarkLoaded() {
+  if (initialized_) return CO_E_ALREADYINITIALIZED;
+  initialized_ = true;
+  return S_OK;
+}
+
+void UserControl::RunInitProperties() {
+  initPropertiesPending_ = false;
+  if (page_) page_->UserControl_InitProperties();
+}
+
+// ---- class information and IDispatch -------------------------------------------------------
+
+HRESULT UserControl::LoadTypeInfo() {
+  if (pageInfo_) return S_OK;
+  if (!typeLib_) {
+    const HRESULT hr = ::LoadTypeLibEx(Module::Instance().Path().c_str(), REGKIND_NONE, typeLib_.Put());
+    if (FAILED(hr)) return hr;
+  }
+  // The vtable half of the dual interface: DispInvoke calls through it.
+  ComPtr<ITypeInfo> dispatch;
+  HRESULT hr = typeLib_->GetTypeInfoOfGuid(IID_PropertyPage, dispatch.Put());
+  if (FAILED(hr)) return hr;
+  HREFTYPE vtable = 0;
+  hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable);
+  if (FAILED(hr)) return hr;
+  return dispatch->GetRefTypeInfo(vtable, pageInfo_.Put());
+}
+
+STDMETHODIMP UserControl::GetClassInfo(ITypeInfo** info) {
+  return Guarded("IProvideClassInfo.GetClassInfo", [&]() -> HRESULT {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    const HRESULT hr = LoadTypeInfo();
+    return FAILED(hr) ? hr : typeLib_->GetTypeInfoOfGuid(CLSID_UserControl1, info);
+  });
+}
+
+STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) {
+  if (!guid) return E_POINTER;
+  *guid = GUID_NULL;
+  // The page raises no events of its own, so it has no source interface.
+  return kind == GUIDKIND_DEFAULT_SOURCE_DISP_IID ? S_OK : E_INVALIDARG;
+}
+
+STDMETHODIMP UserControl::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+STDMETHODIMP UserControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  return Guarded("IDispatch.GetTypeInfo", [&]() -> HRESULT {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    const HRESULT hr = LoadTypeInfo();
+    if (FAILED(hr)) return hr;
+    *info = ComPtr<ITypeInfo>(pageInfo_).Detach();
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  return Guarded("IDispatch.GetIDsOfNames", [&]() -> HRESULT {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    const HRESULT hr = LoadTypeInfo();
+    return FAILED(hr) ? hr : ::DispGetIDsOfNames(pageInfo_.Get(), names, count, ids);
+  });
+}
+
+STDMETHODIMP UserControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                 EXCEPINFO* exception, UINT* argumentError) {
+  return Guarded("IDispatch.Invoke", [&]() -> HRESULT {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    const HRESULT hr = LoadTypeInfo();
+    if (FAILED(hr)) return hr;
+    return ::DispInvoke(static_cast<PropertyPage*>(this), pageInfo_.Get(), id, flags, params, result, exception,
+                        argumentError);
+  });
+}
+
+// ---- PropertyPage --------------------------------------------------------------------------
+
+STDMETHODIMP UserControl::GetPageInfo(BSTR* helpFile, LONG* helpContext) {
+  return Guarded("PropertyPage.GetPageInfo", [&]() -> HRESULT {
+    if (!helpFile || !helpContext) return E_POINTER;
+    std::string file;
+    int32_t context = kHelpContext;
+    if (page_) page_->GetPageInfo(file, context);
+    const std::wstring wide = Widen(file);
+    // In and out: the caller's string is replaced, not leaked.
+    if (!::SysReAllocStringLen(helpFile, wide.c_str(), static_cast<UINT>(wide.size()))) return E_OUTOFMEMORY;
+    *helpContext = context;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::get_Dirty(VARIANT_BOOL* dirty) {
+  return Guarded("PropertyPage.Dirty", [&]() -> HRESULT {
+    if (!dirty) return E_POINTER;
+    *dirty = page_ && page_->Dirty() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  });
+}
+
+STDMETHODIMP UserControl::Apply() {
+  return Guarded("PropertyPage.Apply", [&]() -> HRESULT {
+    if (page_) page_->Apply();
+    return S_OK;
+  });
+}
+
+// ---- page window events --------------------------------------------------------------------
+
+void UserControl::OnPagePaint() {
+  if (page_) page_->UserControl_Paint();
+}
+
+void UserControl::OnFocusEntered() {
+  ActivateUi();
+  if (!page_) return;
+  page_->UserControl_EnterFocus();
+  page_->UserControl_GotFocus();
+}
+
+}  // namespace
+
+HRESULT CreateUserControl(REFIID iid, void** out) {
+  auto* control = new UserControl();
+  const HRESULT hr = control->QueryInterface(iid, out);
+  control->Release();
+  return hr;
+}
+
+}  // namespace bellnest::com

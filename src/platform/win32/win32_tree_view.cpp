@@ -1,0 +1,456 @@
+// The comctl32 folder tree.
+#include "platform/win32/win32_tree_view.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/win32_codec.h"
+
+namespace bellnest::win32 {
+
+namespace {
+
+constexpr int32_t kNodeRemoved = 35605;
+constexpr int kImageSize = 16;
+constexpr int kImageCount = 13;
+constexpr COLORREF kImageMask = RGB(192, 192, 192);
+constexpr UINT_PTR kSubclassId = 0x42E1;
+// Posted to the tree itself after comctl32 has announced a user's toggle; wParam is the node's
+// sequence number (so a node removed meanwhile is not mistaken for a new one), lParam its item.
+constexpr UINT kUserToggled = WM_APP + 0x4E1;
+
+ErrorInfo TreeError(int32_t number) {
+  if (number == kNodeRemoved) return ErrorInfo{number, "Control has been deleted", "TreeView"};
+  ErrorInfo e = RuntimeError(number);
+  e.Source = "TreeView";
+  return e;
+}
+
+// Labels sort without regard to case, as in the in-memory tree.
+std::string SortText(const std::string& text) {
+  std::string folded = text;
+  std::transform(folded.begin(), folded.end(), folded.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+  return folded;
+}
+
+UINT ItemState(HWND tree, HTREEITEM item, UINT mask) {
+  return static_cast<UINT>(::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
+}
+
+void SetItemState(HWND tree, HTREEITEM item, UINT mask, UINT state) {
+  TVITEMW tv = {};
+  tv.mask = TVIF_STATE;
+  tv.hItem = item;
+  tv.stateMask = mask;
+  tv.state = state;
+  ::SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+HTREEITEM NextItem(HWND tree, HTREEITEM item, UINT relation) {
+  return reinterpret_cast<HTREEITEM>(
+      ::SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+}  // namespace
+
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+HIMAGELIST LoadFolderImages() {
+  HIMAGELIST images = ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
+  if (!images) return nullptr;
+  auto* bitmap = static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDB_FOLDER_IMAGES),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (bitmap) {
+    ::ImageList_AddMasked(images, bitmap, kImageMask);
+    ::DeleteObject(bitmap);
+  }
+  return images;
+}
+
+// A node handle; it outlives its node safely and then fails every call.
+class Win32TreeNode final : public TreeNode {
+ public:
+  using Data = Win32TreeView::NodeData;
+  Win32TreeNode(std::shared_ptr<Win32TreeView> tree, std::shared_ptr<Data> data)
+      : tree_(std::move(tree)), data_(std::move(data)) {}
+
+  Result<std::string> Key() override { return Live([&]() -> Result<std::string> { return data_->key; }); }
+  Result<std::string> Text() override {
+    return Live([&]() -> Result<std::string> {
+      wchar_t buffer[1024] = {};
+      TVITEMW tv = {};
+      tv.mask = TVIF_TEXT;
+      tv.hItem = data_->item;
+      tv.pszText = buffer;
+      tv.cchTextMax = static_cast<int>(std::size(buffer));
+      ::SendMessageW(tree_->hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+      return WideToUtf8(tv.pszText ? tv.pszText : L"");
+    });
+  }
+  Result<int32_t> Index() override {
+    return Live([&]() -> Result<int32_t> { return tree_->index_.IndexOf(data_->slot); });
+  }
+  Result<int32_t> Image() override { return Live([&]() -> Result<int32_t> { return data_->image; }); }
+  Result<bool> Checked() override {
+    return Live([&]() -> Result<bool> {
+      return ItemState(tree_->hwnd_, data_->item, TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    });
+  }
+  Status PutChecked(bool checked) override {
+    return Live([&]() -> Status {
+      SetItemState(tree_->hwnd_, data_->item, TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1));
+      return {};
+    });
+  }
+  Result<bool> Expanded() override {
+    return Live([&]() -> Result<bool> { return (ItemState(tree_->hwnd_, data_->item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; });
+  }
+  Status PutExpanded(bool expanded) override {
+    return Live([&]() -> Status { return tree_->Expand(data_.get(), expanded); });
+  }
+  Status PutSorted(bool sorted) override {
+    return Live([&]() -> Status {
+      if (data_->sorted != sorted) {
+        data_->sorted = sorted;
+        tree_->Resort(data_.get());
+      }
+      return {};
+    });
+  }
+  Result<int32_t> Children() override {
+    return Live([&]() -> Result<int32_t> { return static_cast<int32_t>(data_->children.size()); });
+  }
+  // Child and Next read the control itself, so they give what the user sees.
+  Result<TreeNodePtr> Child() override {
+    return Live([&]() -> Result<TreeNodePtr> { return Wrap(NextItem(tree_->hwnd_, data_->item, TVGN_CHILD)); });
+  }
+  Result<TreeNodePtr> Next() override {
+    return Live([&]() -> Result<TreeNodePtr> { return Wrap(NextItem(tree_->hwnd_, data_->item, TVGN_NEXT)); });
+  }
+  Result<TreeNodePtr> Root() override {
+    return Live([&]() -> Result<TreeNodePtr> {
+      Data* top = data_.get();
+      while (top->parent) top = top->parent;
+      return tree_->Handle(top);
+    });
+  }
+
+ private:
+  template <class F>
+  auto Live(F&& f) -> decltype(f()) {
+    if (!data_->alive) return TreeError(kNodeRemoved);
+    return f();
+  }
+  TreeNodePtr Wrap(HTREEITEM item) {
+    Data* node = tree_->NodeOf(item);
+    return node ? tree_->Handle(node) : TreeNodePtr{};
+  }
+
+  std::shared_ptr<Win32TreeView> tree_;
+  std::shared_ptr<Data> data_;
+};
+
+std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId, const RECT& bounds) {
+  std::shared_ptr<Win32TreeView> tree(new Win32TreeView());
+  tree->hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_LINESATROOT |
+                                      TVS_HASBUTTONS | TVS_CHECKBOXES | TVS_SHOWSELALWAYS,
+                                  bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(), nullptr);
+  if (!tree->hwnd_) return nullptr;
+  tree->images_ = LoadFolderImages();
+  ::SendMessageW(tree->hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(tree->images_));
+  ::SetWindowSubclass(tree->hwnd_, &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(tree.get()));
+  return tree;
+}
+
+Win32TreeView::~Win32TreeView() {
+  if (::IsWindow(hwnd_)) {
+    ::RemoveWindowSubclass(hwnd_, &SubclassProc, kSubclassId);
+    ::DestroyWindow(hwnd_);
+  }
+  if (images_) ::ImageList_Destroy(images_);
+}
+
+LRESULT CALLBACK Win32TreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self) {
+  if (message == kUserToggled) {
+    auto* tree = reinterpret_cast<Win32TreeView*>(self);
+    // The handler may release the page and with it the tree; keep it alive for the call.
+    std::shared_ptr<Win32TreeView> keep = tree->shared_from_this();
+    tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
+    return 0;
+  }
+  if (message == WM_LBUTTONDOWN) {
+    reinterpret_cast<Win32TreeView*>(self)->lastPress_ = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  }
+  return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+int CALLBACK Win32TreeView::CompareItems(LPARAM left, LPARAM right, LPARAM) {
+  const auto* a = reinterpret_cast<const NodeData*>(left);
+  const auto* b = reinterpret_cast<const NodeData*>(right);
+  if (*a->position < *b->position) return -1;
+  return *b->position < *a->position ? 1 : 0;
+}
+
+TreeNodePtr Win32TreeView::Handle(NodeData* node) {
+  return std::make_shared<Win32TreeNode>(shared_from_this(), slots_[node->slot]);
+}
+
+Win32TreeView::NodeData* Win32TreeView::NodeAt(int32_t index) const {
+  const std::optional<size_t> slot = index_.SlotAt(index);
+  return slot ? slots_[*slot].get() : nullptr;
+}
+
+Win32TreeView::NodeData* Win32TreeView::NodeOf(HTREEITEM item) const {
+  if (!item) return nullptr;
+  TVITEMW tv = {};
+  tv.mask = TVIF_PARAM;
+  tv.hItem = item;
+  if (!::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+  auto* node = reinterpret_cast<NodeData*>(tv.lParam);
+  return node && node->alive && node->item == item ? node : nullptr;
+}
+
+HTREEITEM Win32TreeView::ItemOf(int32_t index) const {
+  NodeData* node = NodeAt(index);
+  return node ? node->item : nullptr;
+}
+
+void Win32TreeView::Forget(NodeData* node) {
+  for (const ChildRef& ref : node->children) Forget(ref.node);
+  node->children.clear();
+  node->alive = false;
+  if (!node->key.empty()) byKey_.erase(node->key);
+  index_.Remove(node->slot);
+}
+
+Status Win32TreeView::NodesClear() {
+  ::SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  for (auto& slot : slots_) slot->alive = false;
+  slots_.clear();
+  index_.Clear();
+  byKey_.clear();
+  topLevel_.clear();
+  return {};
+}
+
+Result<TreeNodePtr> Win32TreeView::NodesAdd(std::optional<int32_t> relative, int32_t relationship,
+                                            const std::string& key, const std::string& text, int32_t image) {
+  NodeData* parent = nullptr;
+  if (relative) {
+    parent = NodeAt(*relative);
+    if (!parent) return TreeError(err::kTreeIndexOutOfBounds);
+    // Only the child relationship is used by the page.
+    if (relationship != kTvwChild) return TreeError(err::kInvalidProcedureCall);
+  }
+  if (image < 0 || image > kImageCount) return TreeError(err::kTreeIndexOutOfBounds);
+  if (!key.empty() && byKey_.count(key) != 0) return TreeError(err::kTreeKeyNotUnique);
+
+  auto data = std::make_shared<NodeData>();
+  data->key = key;
+  data->text = text;
+  data->image = image;
+  data->seq = nextSeq_++;
+  data->parent = parent;
+  Children& siblings = parent ? parent->children : topLevel_;
+  const bool sorted = parent && parent->sorted;
+  data->position = siblings.insert(ChildRef{sorted ? SortText(text) : std::string(), data->seq, data.get()}).first;
+  // Inserting after the sibling that precedes it keeps the control's order without comctl32's
+  // own sorted insertion, which walks every sibling.
+  HTREEITEM after = data->position == siblings.begin() ? TVI_FIRST : std::prev(data->position)->node->item;
+
+  std::wstring wide = Utf8ToWide(text);
+  TVINSERTSTRUCTW insert = {};
+  insert.hParent = parent ? parent->item : TVI_ROOT;
+  insert.hInsertAfter = after;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+  insert.item.pszText = wide.data();
+  insert.item.lParam = reinterpret_cast<LPARAM>(data.get());
+  insert.item.iImage = insert.item.iSelectedImage = image > 0 ? image - 1 : I_IMAGENONE;
+  insert.item.stateMask = TVIS_STATEIMAGEMASK;
+  insert.item.state = checkboxes_ ? INDEXTOSTATEIMAGEMASK(1) : 0;
+  data->item = reinterpret_cast<HTREEITEM>(::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (!data->item) {
+    siblings.erase(data->position);
+    return TreeError(err::kInvalidProcedureCall);
+  }
+  data->slot = index_.Append();
+  slots_.push_back(data);
+  if (!key.empty()) byKey_.emplace(key, data.get());
+  return Handle(data.get());
+}
+
+Status Win32TreeView::NodesRemove(int32_t index) {
+  NodeData* node = NodeAt(index);
+  if (!node) return TreeError(err::kTreeIndexOutOfBounds);
+  (node->parent ? node->parent->children : topLevel_).erase(node->position);
+  Forget(node);
+  ::SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->item));
+  return {};
+}
+
+Result<TreeNodePtr> Win32TreeView::NodesItem(int32_t index) {
+  NodeData* node = NodeAt(index);
+  if (!node) return TreeError(err::kTreeIndexOutOfBounds);
+  return Handle(node);
+}
+
+Result<int32_t> Win32TreeView::NodesCount() { return index_.Count(); }
+
+void Win32TreeView::Resort(NodeData* node) {
+  std::vector<NodeData*> kids;
+  for (const ChildRef& ref : node->children) kids.push_back(ref.node);
+  node->children.clear();
+  for (NodeData* kid : kids) {
+    kid->position = node->children.insert(ChildRef{node->sorted ? SortText(kid->text) : std::string(), kid->seq, kid}).first;
+  }
+  TVSORTCB sort = {};
+  sort.hParent = node->item;
+  sort.lpfnCompare = &CompareItems;
+  ::SendMessageW(hwnd_, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+}
+
+void Win32TreeView::ForgetExpandedOnce(HTREEITEM item) { SetItemState(hwnd_, item, TVIS_EXPANDEDONCE, 0); }
+
+Status Win32TreeView::Expand(NodeData* node, bool expanded) {
+  const HTREEITEM item = node->item;
+  const bool wasExpanded = (ItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+  if (expanded && !wasExpanded && !node->children.empty() && events_) {
+    std::shared_ptr<NodeData> keep = slots_[node->slot];
+    events_->TreeView1_Expand(Handle(node));
+    if (!keep->alive) return {};
+  }
+  // comctl32 may announce this expansion too (Wine does, the first time); it has been raised.
+  codeExpanding_ = item;
+  ::SendMessageW(hwnd_, TVM_EXPAND, expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+  codeExpanding_ = nullptr;
+  ForgetExpandedOnce(item);
+  return {};
+}
+
+bool Win32TreeView::OnNotify(const NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != hwnd_) return false;
+  result = 0;
+  switch (header.code) {
+    case TVN_ITEMEXPANDINGW:
+    case TVN_ITEMEXPANDINGA: {
+      const auto& view = reinterpret_cast<const NMTREEVIEWW&>(header);
+      const HTREEITEM item = view.itemNew.hItem;
+      if ((view.action & TVE_EXPAND) && item != codeExpanding_ && events_) {
+        NodeData* node = NodeOf(item);
+        const bool collapsed = !(ItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED);
+        if (node && collapsed && !node->children.empty()) {
+          std::shared_ptr<Win32TreeView> keep = shared_from_this();
+          events_->TreeView1_Expand(Handle(node));
+        }
+      }
+      return true;
+    }
+    case TVN_ITEMEXPANDEDW:
+    case TVN_ITEMEXPANDEDA: {
+      // Keeps comctl32 announcing the user's next expansion of this item.
+      const auto& view = reinterpret_cast<const NMTREEVIEWW&>(header);
+      if (NodeOf(view.itemNew.hItem)) ForgetExpandedOnce(view.itemNew.hItem);
+      return true;
+    }
+    case NM_CLICK: {
+      if (!checkboxes_) return false;
+      // Where the button went down: comctl32 sends NM_CLICK while it handles that press.
+      TVHITTESTINFO hit = {};
+      hit.pt = lastPress_;
+      ::SendMessageW(hwnd_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.hItem && (hit.flags & TVHT_ONITEMSTATEICON)) PostUserToggle(hit.hItem);
+      return true;
+    }
+    case TVN_KEYDOWN: {
+      const auto& key = reinterpret_cast<const NMTVKEYDOWN&>(header);
+      if (checkboxes_ && key.wVKey == VK_SPACE) PostUserToggle(NextItem(hwnd_, nullptr, TVGN_CARET));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void Win32TreeView::PostUserToggle(HTREEITEM item) {
+  NodeData* node = NodeOf(item);
+  if (!node) return;
+  ::PostMessageW(hwnd_, kUserToggled, static_cast<WPARAM>(node->seq), reinterpret_cast<LPARAM>(item));
+}
+
+void Win32TreeView::RaiseUserToggle(WPARAM seq, HTREEITEM item) {
+  NodeData* node = NodeOf(item);
+  if (!node || static_cast<WPARAM>(node->seq) != seq || !events_) return;
+  events_->TreeView1_NodeCheck(Handle(node));
+}
+
+Status Win32TreeView::PutCheckboxes(bool on) {
+  if (on == checkboxes_) return {};
+  checkboxes_ = on;
+  LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  style = on ? (style | TVS_CHECKBOXES) : (style & ~static_cast<LONG_PTR>(TVS_CHECKBOXES));
+  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+  if (!on) ::SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_STATE, 0);
+  return {};
+}
+
+void Win32TreeView::ApplyFrame() {
+  // Appearance 1 is the sunken 3-D edge, BorderStyle 1 the single line. The frame changes
+  // without a redraw here: Refresh draws, and the page's own window is not invalidated (the
+  // page repaints the tree from its Paint event).
+  LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+  LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  exStyle = appearance_ ? (exStyle | WS_EX_CLIENTEDGE) : (exStyle & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
+  style = borderStyle_ ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
+  ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, exStyle);
+  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+Status Win32TreeView::PutAppearance(int16_t appearance) {
+  if (appearance != 0 && appearance != 1) return TreeError(err::kInvalidProcedureCall);
+  appearance_ = appearance;
+  ApplyFrame();
+  return {};
+}
+
+Status Win32TreeView::PutBorderStyle(int16_t style) {
+  if (style != 0 && style != 1) return TreeError(err::kInvalidProcedureCall);
+  borderStyle_ = style;
+  ApplyFrame();
+  return {};
+}
+
+Status Win32TreeView::PutSelectedItem(const TreeNodePtr& node) {
+  if (!node) return TreeError(err::kObjectNotSet);
+  Result<int32_t> index = node->Index();
+  if (!index.Ok()) return index.Error();
+  NodeData* data = NodeAt(index.Value());
+  if (!data) return TreeError(err::kTreeIndexOutOfBounds);
+  ::SendMessageW(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(data->item));
+  return {};
+}
+
+Status Win32TreeView::Refresh() {
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  return {};
+}
+
+Status Win32TreeView::ContainerSetFocus() {
+  // The container passes its focus on to its first control; focus elsewhere (another of the
+  // page's controls, another window) stays where the user put it.
+  if (::GetFocus() == ::GetParent(hwnd_)) ::SetFocus(hwnd_);
+  return {};
+}
+
+}  // namespace bellnest::win32

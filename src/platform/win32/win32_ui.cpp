@@ -1,0 +1,103 @@
+// The Windows world's user-interface services.
+#include "platform/win32/win32_ui.h"
+
+#include <vector>
+
+#include "platform/win32/win32_about_box.h"
+#include "platform/win32/win32_codec.h"
+#include "platform/win32/win32_tree_view.h"
+
+namespace bellnest::win32 {
+
+namespace {
+
+ErrorInfo VersionError(const char* what) {
+  const DWORD code = ::GetLastError();
+  return ErrorInfo{code ? static_cast<int32_t>(HRESULT_FROM_WIN32(code)) : err::kFileNotFound, what, kProjectName};
+}
+
+}  // namespace
+
+HWND Win32Ui::Owner() const { return page_ ? ::GetAncestor(page_, GA_ROOT) : nullptr; }
+
+int32_t Win32Ui::MsgBox(const std::string& prompt, int32_t style, const std::string& title) {
+  // The style numbers (buttons, icon) and the answers are those of MessageBox.
+  return ::MessageBoxW(Owner(), Utf8ToWide(prompt).c_str(), Utf8ToWide(title).c_str(), static_cast<UINT>(style));
+}
+
+intptr_t Win32Ui::HtmlHelpA(intptr_t caller, const std::string& file, uint32_t command, uintptr_t data) {
+  if (!htmlHelp_) {
+    if (!helpLibrary_) helpLibrary_.Reset(::LoadLibraryA("hhctrl.ocx"));
+    if (!helpLibrary_) return 0;
+    htmlHelp_ = reinterpret_cast<HtmlHelpAFunction>(reinterpret_cast<void*>(::GetProcAddress(helpLibrary_.Get(), "HtmlHelpA")));
+    if (!htmlHelp_) return 0;
+  }
+  return reinterpret_cast<intptr_t>(
+      htmlHelp_(reinterpret_cast<HWND>(caller), file.c_str(), command, static_cast<DWORD_PTR>(data)));
+}
+
+intptr_t Win32Ui::FindWindowA(const std::string& className, const std::string& windowName) {
+  return reinterpret_cast<intptr_t>(::FindWindowA(className.c_str(), windowName.c_str()));
+}
+
+intptr_t Win32Ui::SendMessageTimeoutA(intptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                      uint32_t flags, uint32_t timeoutMs, uintptr_t* result) {
+  DWORD_PTR answer = 0;
+  const LRESULT sent = ::SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
+                                             static_cast<LPARAM>(lParam), flags, timeoutMs, &answer);
+  if (result) *result = static_cast<uintptr_t>(answer);
+  return static_cast<intptr_t>(sent);
+}
+
+void Win32Ui::DoEvents() {
+  // Everything queued now, once; a quit request is put back for the host's own loop.
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+void Win32Ui::ShowAboutBox(const AboutBoxTexts& texts) { RunAboutBox(Owner(), page_, texts); }
+
+Result<VersionResource> Win32Ui::LibraryVersion() {
+  wchar_t path[MAX_PATH] = {};
+  if (!::GetModuleFileNameW(ThisModule(), path, MAX_PATH)) return VersionError("Cannot find the library's file");
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
+  if (!size) return VersionError("The library has no version resource");
+  std::vector<char> block(size);
+  if (!::GetFileVersionInfoW(path, 0, size, block.data())) return VersionError("Cannot read the library's version resource");
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) {
+    return VersionError("The library's version resource has no version number");
+  }
+  VersionResource version;
+  // major.minor.0.revision: the third field is not shown.
+  version.Major = HIWORD(fixed->dwFileVersionMS);
+  version.Minor = LOWORD(fixed->dwFileVersionMS);
+  version.Revision = LOWORD(fixed->dwFileVersionLS);
+
+  struct Translation {
+    WORD language, codePage;
+  }* translations = nullptr;
+  if (::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &length) &&
+      translations && length >= sizeof(Translation)) {
+    wchar_t query[64];
+    ::wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\FileDescription", translations[0].language,
+                translations[0].codePage);
+    wchar_t* description = nullptr;
+    if (::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&description), &length) && description) {
+      version.FileDescription = WideToUtf8(description);
+    }
+  }
+  return version;
+}
+
+}  // namespace bellnest::win32

@@ -1,0 +1,269 @@
+// The simulated Outlook's objects as Outlook serves them: the page site (PropertyPageSite with
+// its IID and DISPIDs), Application, COMAddIns and COMAddIn, NameSpace, MAPIFolder, Folders
+// with _NewEnum and its IEnumVARIANT, and the objects read only by name.
+#include <utility>
+
+#include "com/host_adapters.h"
+#include "standin/dispatch_object.h"
+
+namespace bellnest::standin {
+
+namespace {
+
+template <class T>
+T& Self(DispObject& object) {
+  return static_cast<T&>(object);
+}
+
+// The object a simulated late-bound value stands for: every member read by name.
+class LateBoundObject final : public DispObject {
+ public:
+  explicit LateBoundObject(DispatchPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+  DispatchPtr SimDispatch() const override { return sim_; }
+
+ protected:
+  bool AnswersAnyName() const override { return true; }
+  Result<VariantValue> ByName(const std::string& name, const Args&) override {
+    return Returned(sim_->GetProperty(name));
+  }
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members;
+    return members;
+  }
+  DispatchPtr sim_;
+};
+
+// For Each over a folder's subfolders; a failure leaves the host's error as IErrorInfo.
+class FolderItems final : public IEnumVARIANT {
+ public:
+  explicit FolderItems(FolderEnumeratorPtr sim) : sim_(std::move(sim)) {}
+  virtual ~FolderItems() = default;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumVARIANT)) return E_NOINTERFACE;
+    *out = static_cast<IEnumVARIANT*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
+  HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override {
+    if (out != nullptr) *out = nullptr;
+    return E_NOTIMPL;
+  }
+
+ private:
+  FolderEnumeratorPtr sim_;
+  std::atomic<ULONG> refs_{1};
+};
+
+class FoldersObject final : public DispObject {
+ public:
+  explicit FoldersObject(FoldersPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"_NewEnum", DISPID_NEWENUM, [](DispObject& o, const Args&) -> Result<VariantValue> {
+           Result<FolderEnumeratorPtr> items = Self<FoldersObject>(o).sim_->NewEnum();
+           if (!items) return items.Error();
+           VariantValue out;
+           VARIANT* v = out.Put();
+           V_VT(v) = VT_UNKNOWN;
+           V_UNKNOWN(v) = new FolderItems(items.Value());
+           return out;
+         }},
+    };
+    return members;
+  }
+  FoldersPtr sim_;
+};
+
+class MapiFolderObject final : public DispObject {
+ public:
+  explicit MapiFolderObject(MapiFolderPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+ private:
+  static constexpr int32_t kClassFolder = 2;  // OlObjectClass olFolder
+
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"Parent", 0xF001,
+         [](DispObject& o, const Args&) {
+           return ReturnedObject<MapiFolderObject>(Self<MapiFolderObject>(o).sim_->Parent());
+         }},
+        {"Class", 0xF00A, [](DispObject&, const Args&) { return Returned(Result<int32_t>(kClassFolder)); }},
+        {"EntryID", 1, [](DispObject& o, const Args&) { return Returned(Self<MapiFolderObject>(o).sim_->EntryID()); }},
+        {"StoreID", 2, [](DispObject& o, const Args&) { return Returned(Self<MapiFolderObject>(o).sim_->StoreID()); }},
+        {"Name", 3, [](DispObject& o, const Args&) { return Returned(Self<MapiFolderObject>(o).sim_->Name()); }},
+        {"Folders", 4,
+         [](DispObject& o, const Args&) {
+           return ReturnedObject<FoldersObject>(Self<MapiFolderObject>(o).sim_->Folders());
+         }},
+    };
+    return members;
+  }
+  MapiFolderPtr sim_;
+};
+
+HRESULT STDMETHODCALLTYPE FolderItems::Next(ULONG count, VARIANT* items, ULONG* fetched) {
+  try {
+    if (items == nullptr) return E_POINTER;
+    ULONG n = 0;
+    for (; n < count; ++n) {
+      Result<MapiFolderPtr> folder = sim_->Next();
+      if (!folder) {
+        for (ULONG i = 0; i < n; ++i) ::VariantClear(&items[i]);
+        if (fetched != nullptr) *fetched = 0;
+        return com::SetComError(folder.Error());
+      }
+      if (!folder.Value()) break;
+      ::VariantInit(&items[n]);
+      V_VT(&items[n]) = VT_DISPATCH;
+      V_DISPATCH(&items[n]) = Serve<MapiFolderObject>(folder.Value()).Detach();
+    }
+    if (fetched != nullptr) *fetched = n;
+    return n == count ? S_OK : S_FALSE;
+  } catch (...) {
+    LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in Next", "standin"}, "standin", "Next", "");
+    return E_UNEXPECTED;
+  }
+}
+
+class NameSpaceObject final : public DispObject {
+ public:
+  explicit NameSpaceObject(NameSpacePtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+ protected:
+  // MAPIOBJECT and any other member are read by name.
+  bool AnswersAnyName() const override { return true; }
+  Result<VariantValue> ByName(const std::string& name, const Args&) override {
+    return Returned(sim_->GetProperty(name));
+  }
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"GetDefaultFolder", 1,
+         [](DispObject& o, const Args& a) -> Result<VariantValue> {
+           Result<int32_t> type = a.Long(0);
+           if (!type) return type.Error();
+           return ReturnedObject<MapiFolderObject>(Self<NameSpaceObject>(o).sim_->GetDefaultFolder(type.Value()));
+         }},
+        {"GetFolderFromID", 2,
+         [](DispObject& o, const Args& a) -> Result<VariantValue> {
+           Result<std::string> entryId = a.Text(0);
+           Result<std::string> storeId = a.Text(1);
+           if (!entryId) return entryId.Error();
+           if (!storeId) return storeId.Error();
+           return ReturnedObject<MapiFolderObject>(
+               Self<NameSpaceObject>(o).sim_->GetFolderFromID(entryId.Value(), storeId.Value()));
+         }},
+    };
+    return members;
+  }
+  NameSpacePtr sim_;
+};
+
+class ComAddInObject final : public DispObject {
+ public:
+  explicit ComAddInObject(ComAddInPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"Object", 1,
+         [](DispObject& o, const Args&) -> Result<VariantValue> {
+           Result<DispatchPtr> object = Self<ComAddInObject>(o).sim_->Object();
+           if (!object) return object.Error();
+           return Returned(Result<Variant>(Variant(object.Value())));
+         }},
+    };
+    return members;
+  }
+  ComAddInPtr sim_;
+};
+
+class ComAddInsObject final : public DispObject {
+ public:
+  explicit ComAddInsObject(ComAddInsPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"Item", DISPID_VALUE,
+         [](DispObject& o, const Args& a) -> Result<VariantValue> {
+           Result<std::string> progId = a.Text(0);
+           if (!progId) return progId.Error();
+           return ReturnedObject<ComAddInObject>(Self<ComAddInsObject>(o).sim_->Item(progId.Value()));
+         }},
+    };
+    return members;
+  }
+  ComAddInsPtr sim_;
+};
+
+class ApplicationObject final : public DispObject {
+ public:
+  explicit ApplicationObject(ApplicationPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"COMAddIns", 1,
+         [](DispObject& o, const Args&) {
+           return ReturnedObject<ComAddInsObject>(Self<ApplicationObject>(o).sim_->COMAddIns());
+         }},
+        {"GetNamespace", 2,
+         [](DispObject& o, const Args& a) -> Result<VariantValue> {
+           Result<std::string> type = a.Text(0);
+           if (!type) return type.Error();
+           return ReturnedObject<NameSpaceObject>(Self<ApplicationObject>(o).sim_->GetNamespace(type.Value()));
+         }},
+        {"Version", 3, [](DispObject& o, const Args&) { return Returned(Self<ApplicationObject>(o).sim_->Version()); }},
+    };
+    return members;
+  }
+  ApplicationPtr sim_;
+};
+
+class PageSiteObject final : public DispObject {
+ public:
+  explicit PageSiteObject(PropertyPageSitePtr sim)
+      : DispObject(Table(), {com::kIidPropertyPageSite}), sim_(std::move(sim)) {}
+
+ private:
+  static const std::vector<Member>& Table() {
+    static const std::vector<Member> members = {
+        {"Application", 0xF000,
+         [](DispObject& o, const Args&) {
+           return ReturnedObject<ApplicationObject>(Self<PageSiteObject>(o).sim_->Application());
+         }},
+        {"OnStatusChange", 0x2100,
+         [](DispObject& o, const Args&) { return Returned(Self<PageSiteObject>(o).sim_->OnStatusChange()); }},
+    };
+    return members;
+  }
+  PropertyPageSitePtr sim_;
+};
+
+}  // namespace
+
+com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site) { return Serve<PageSiteObject>(std::move(site)); }
+com::ComPtr<IDispatch> ServeApplication(ApplicationPtr application) {
+  return Serve<ApplicationObject>(std::move(application));
+}
+com::ComPtr<IDispatch> ServeDispatch(DispatchPtr object) { return Serve<LateBoundObject>(std::move(object)); }
+
+}  // namespace bellnest::standin

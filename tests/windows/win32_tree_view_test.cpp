@@ -1,0 +1,259 @@
+// The comctl32 folder tree against the semantics the page relies on (those of the in-memory
+// tree): indexes, keys, sorting, Expand on every expansion by code or by the user, NodeCheck
+// only for the user's own toggles, sent as real mouse and key messages.
+#include "platform/win32/win32_tree_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "windows/win32_window_test.h"
+
+namespace bellnest::win32 {
+namespace {
+
+// Records the tree's events; Expand reloads the node's children as the page does.
+class Recorder final : public TreeViewEvents {
+ public:
+  explicit Recorder(TreeView& tree) : tree_(tree) {}
+  std::map<std::string, std::vector<std::string>> Loads;  // key -> children's texts
+  std::vector<std::string> Events;
+
+  void TreeView1_Expand(const TreeNodePtr& node) override {
+    const std::string key = node->Key().Value();
+    Events.push_back("Expand " + key);
+    while (TreeNodePtr child = node->Child().Value()) ASSERT_TRUE(tree_.NodesRemove(child->Index().Value()).Ok());
+    for (const std::string& text : Loads[key]) {
+      TreeNodePtr added = tree_.NodesAdd(node->Index().Value(), kTvwChild, key + "/" + text, text, 13).Value();
+      ASSERT_TRUE(tree_.NodesAdd(added->Index().Value(), kTvwChild, key + "/" + text + "D", "", 13).Ok());
+    }
+  }
+  void TreeView1_NodeCheck(const TreeNodePtr& node) override {
+    Events.push_back("Check " + node->Key().Value() + (node->Checked().Value() ? " on" : " off"));
+  }
+
+ private:
+  TreeView& tree_;
+};
+
+class Win32TreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(window_.Window(), nullptr);
+    tree_ = window_.Page().Tree();
+    tree_->SetEvents(&recorder_);
+  }
+  TreeNodePtr Add(std::optional<int32_t> parent, const std::string& key, const std::string& text) {
+    TreeNodePtr node = tree_->NodesAdd(parent, kTvwChild, key, text, 12).Value();
+    EXPECT_TRUE(node->PutSorted(true).Ok());
+    return node;
+  }
+  std::vector<std::string> ChildTexts(const TreeNodePtr& node) {
+    std::vector<std::string> texts;
+    for (TreeNodePtr child = node->Child().Value(); child; child = child->Next().Value()) {
+      texts.push_back(child->Text().Value());
+    }
+    return texts;
+  }
+  std::vector<std::string> KeysByIndex() {
+    std::vector<std::string> keys;
+    for (int32_t i = 1; i <= tree_->NodesCount().Value(); ++i) keys.push_back(tree_->NodesItem(i).Value()->Key().Value());
+    return keys;
+  }
+  // A node's label as the control draws it.
+  RECT LabelRect(int32_t index) {
+    RECT r{};
+    const HTREEITEM item = tree_->ItemOf(index);
+    std::memcpy(&r, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
+    ::SendMessageW(tree_->Window(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  // The point of a node's check box, found by hit-testing along its row.
+  POINT CheckBoxPoint(int32_t index) {
+    const RECT r = LabelRect(index);
+    for (int x = 0; x < r.left; ++x) {
+      TVHITTESTINFO hit = {};
+      hit.pt = {x, (r.top + r.bottom) / 2};
+      ::SendMessageW(tree_->Window(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.flags & TVHT_ONITEMSTATEICON) return {x + 4, hit.pt.y};
+    }
+    ADD_FAILURE() << "no check box beside node " << index;
+    return {0, 0};
+  }
+  void Click(POINT at) {
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    ::PostMessageW(tree_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, where);
+    ::PostMessageW(tree_->Window(), WM_LBUTTONUP, 0, where);
+  }
+  void Key(WPARAM key) {
+    ::PostMessageW(tree_->Window(), WM_KEYDOWN, key, 1);
+    ::PostMessageW(tree_->Window(), WM_KEYUP, key, 0xC0000001);
+  }
+  void Settle() { PumpUntil([] { return false; }, 150); }
+
+  TestPageWindow window_;
+  std::shared_ptr<Win32TreeView> tree_;
+  Recorder recorder_{*window_.Page().Tree()};
+};
+
+TEST_F(Win32TreeTest, IndexesFollowInsertionOrderAndShiftWhenASubtreeGoes) {
+  TreeNodePtr root = Add(std::nullopt, "R", "Root");
+  TreeNodePtr b = Add(1, "B", "beta");
+  Add(1, "A", "Alpha");
+  Add(b->Index().Value(), "B1", "b one");
+  Add(b->Index().Value(), "B2", "b two");
+  TreeNodePtr c = Add(1, "C", "gamma");
+  EXPECT_EQ(KeysByIndex(), (std::vector<std::string>{"R", "B", "A", "B1", "B2", "C"}));
+  EXPECT_EQ(c->Index().Value(), 6);
+
+  ASSERT_TRUE(tree_->NodesRemove(2).Ok());  // beta and its two children
+  EXPECT_EQ(KeysByIndex(), (std::vector<std::string>{"R", "A", "C"}));
+  EXPECT_EQ(c->Index().Value(), 3);
+  EXPECT_EQ(b->Key().Error().Number, 35605);  // a handle of a removed node fails
+  EXPECT_EQ(tree_->NodesItem(4).Error().Number, err::kTreeIndexOutOfBounds);
+  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Alpha", "gamma"}));
+  // The key of a removed node can be used again.
+  EXPECT_TRUE(tree_->NodesAdd(1, kTvwChild, "B", "beta again", 12).Ok());
+  ASSERT_TRUE(tree_->NodesClear().Ok());
+  EXPECT_EQ(tree_->NodesCount().Value(), 0);
+  EXPECT_EQ(::SendMessageW(tree_->Window(), TVM_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(Win32TreeTest, ADuplicateKeyFailsWith35602AndAddsNothing) {
+  Add(std::nullopt, "R", "Root");
+  Add(1, "K", "first");
+  Result<TreeNodePtr> again = tree_->NodesAdd(1, kTvwChild, "K", "second", 12);
+  ASSERT_FALSE(again.Ok());
+  EXPECT_EQ(again.Error().Number, err::kTreeKeyNotUnique);
+  EXPECT_EQ(again.Error().Description, RuntimeError(err::kTreeKeyNotUnique).Description);
+  EXPECT_EQ(tree_->NodesCount().Value(), 2);
+  EXPECT_EQ(::SendMessageW(tree_->Window(), TVM_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(Win32TreeTest, TheControlShowsChildrenOfASortedNodeInCaseFoldedOrderOthersInInsertionOrder) {
+  TreeNodePtr root = tree_->NodesAdd(std::nullopt, kTvwChild, "R", "Root", 1).Value();
+  for (const char* text : {"delta", "Alpha", "charlie", "Bravo", "alpha 2"}) {
+    ASSERT_TRUE(tree_->NodesAdd(1, kTvwChild, text, text, 13).Ok());
+  }
+  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"delta", "Alpha", "charlie", "Bravo", "alpha 2"}));
+  ASSERT_TRUE(root->PutSorted(true).Ok());
+  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Alpha", "alpha 2", "Bravo", "charlie", "delta"}));
+  ASSERT_TRUE(tree_->NodesAdd(1, kTvwChild, "B", "beta \xC3\xA9", 13).Ok());  // UTF-8 shown as Unicode
+  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Alpha", "alpha 2", "beta \xC3\xA9", "Bravo", "charlie", "delta"}));
+  // Indexes stay in insertion order whatever the display order.
+  EXPECT_EQ(tree_->NodesItem(2).Value()->Key().Value(), "delta");
+}
+
+TEST_F(Win32TreeTest, ExpandIsRaisedSynchronouslyEveryTimeCodeOrTheUserExpandsACollapsedNode) {
+  recorder_.Loads["R"] = {"Inbox", "Calendar"};
+  TreeNodePtr root = Add(std::nullopt, "R", "Root");
+  Add(1, "RD", "");
+  struct Step {
+    const char* how;
+    bool expand;
+    bool raises;
+  };
+  const Step steps[] = {
+      {"code", true, true},  {"code", true, false},  // already expanded: nothing
+      {"code", false, false}, {"code", true, true},  {"user", false, false},
+      {"user", true, true},   {"user", false, false}, {"user", true, true},
+      {"code", false, false}, {"user", true, true},  {"code", false, false}, {"code", true, true},
+  };
+  int expected = 0;
+  for (const Step& step : steps) {
+    const std::string label = std::string(step.how) + (step.expand ? " expands" : " collapses") + " at event " +
+                              std::to_string(expected);
+    if (std::string(step.how) == "code") {
+      ASSERT_TRUE(root->PutExpanded(step.expand).Ok());
+    } else {
+      ::SendMessageW(tree_->Window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_->ItemOf(1)));
+      Key(step.expand ? VK_ADD : VK_SUBTRACT);
+      Settle();
+    }
+    expected += step.raises ? 1 : 0;
+    EXPECT_EQ(static_cast<int>(recorder_.Events.size()), expected) << label;
+    EXPECT_EQ(root->Expanded().Value(), step.expand) << label;
+    // The reloaded children are there as soon as the expansion is over.
+    if (step.expand) {
+      EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Calendar", "Inbox"})) << label;
+    }
+  }
+  EXPECT_EQ(tree_->NodesCount().Value(), 5);  // root, two folders, their placeholders
+}
+
+TEST_F(Win32TreeTest, NodeCheckComesOnlyFromTheUsersClickOnTheCheckBoxOrSpaceWithTheNewState) {
+  recorder_.Loads["R"] = {"Bravo", "Alpha"};
+  Add(std::nullopt, "R", "Root");
+  Add(1, "RD", "");
+  ASSERT_TRUE(tree_->NodesItem(1).Value()->PutExpanded(true).Ok());  // Bravo 2, Alpha 4
+  recorder_.Events.clear();
+
+  // Code sets a mark: nothing is raised.
+  ASSERT_TRUE(tree_->NodesItem(2).Value()->PutChecked(true).Ok());
+  Settle();
+  EXPECT_TRUE(tree_->NodesItem(2).Value()->Checked().Value());
+  EXPECT_TRUE(recorder_.Events.empty());
+
+  struct Action {
+    const char* what;
+    std::vector<std::string> events;
+  };
+  const Action actions[] = {
+      {"click the check box of Alpha", {"Check R/Alpha on"}},
+      {"click the label of Bravo", {}},
+      {"space on Bravo", {"Check R/Bravo off"}},
+      {"click the check box of Alpha", {"Check R/Alpha off"}},
+      {"space on Alpha", {"Check R/Alpha on"}},
+  };
+  for (const Action& action : actions) {
+    recorder_.Events.clear();
+    const std::string what = action.what;
+    const int32_t index = what.find("Alpha") != std::string::npos ? 4 : 2;
+    if (what.rfind("click the check box", 0) == 0) {
+      Click(CheckBoxPoint(index));
+    } else if (what.rfind("click the label", 0) == 0) {
+      const RECT r = LabelRect(index);
+      Click({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    } else {
+      ::SendMessageW(tree_->Window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_->ItemOf(index)));
+      ::PostMessageW(tree_->Window(), WM_KEYDOWN, VK_SPACE, 1);
+      ::PostMessageW(tree_->Window(), WM_CHAR, L' ', 1);
+      ::PostMessageW(tree_->Window(), WM_KEYUP, VK_SPACE, 0xC0000001);
+    }
+    Settle();
+    EXPECT_EQ(recorder_.Events, action.events) << what;
+  }
+}
+
+TEST_F(Win32TreeTest, AppearanceAndBorderStyleChangeTheFrameAndComeBack) {
+  Add(std::nullopt, "R", "Root");
+  const HWND tree = tree_->Window();
+  auto edge = [&] { return (::GetWindowLongPtrW(tree, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0; };
+  auto border = [&] { return (::GetWindowLongPtrW(tree, GWL_STYLE) & WS_BORDER) != 0; };
+  EXPECT_EQ(tree_->Appearance().Value(), 1);
+  EXPECT_EQ(tree_->BorderStyle().Value(), 1);
+  EXPECT_TRUE(edge() && border());
+  ASSERT_TRUE(tree_->PutAppearance(0).Ok());
+  ASSERT_TRUE(tree_->PutBorderStyle(0).Ok());
+  EXPECT_FALSE(edge() || border());
+  ASSERT_TRUE(tree_->PutAppearance(1).Ok());
+  ASSERT_TRUE(tree_->PutBorderStyle(1).Ok());
+  EXPECT_TRUE(edge() && border());
+  EXPECT_FALSE(tree_->PutAppearance(7).Ok());
+
+  ASSERT_TRUE(tree_->PutSelectedItem(tree_->NodesItem(1).Value()).Ok());
+  EXPECT_EQ(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0), reinterpret_cast<LRESULT>(tree_->ItemOf(1)));
+  // The container passes its own focus to the tree, and takes it from nowhere else.
+  ::SetFocus(window_.Page().HelpButton());
+  ASSERT_TRUE(tree_->ContainerSetFocus().Ok());
+  EXPECT_EQ(::GetFocus(), window_.Page().HelpButton());
+  ::SetFocus(window_.Window());
+  ASSERT_TRUE(tree_->ContainerSetFocus().Ok());
+  EXPECT_EQ(::GetFocus(), tree);
+}
+
+}  // namespace
+}  // namespace bellnest::win32

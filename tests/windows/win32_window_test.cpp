@@ -1,0 +1,105 @@
+// The test window and its helpers.
+#include "windows/win32_window_test.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace bellnest::win32 {
+
+namespace {
+constexpr const wchar_t* kClassName = L"BellnestTestPage";
+}
+
+TestPageWindow::TestPageWindow() {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = &Proc;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kClassName;
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  ::RegisterClassW(&windowClass);  // fails harmlessly when registered before
+  // A client area the page's design size (5160 x 5295 twips) at 96 DPI.
+  RECT frame{0, 0, 344, 353};
+  ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Bellnest", WS_OVERLAPPEDWINDOW, 40, 40,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                            ::GetModuleHandleW(nullptr), this);
+  page_ = Win32PageWindow::Create(hwnd_);
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::UpdateWindow(hwnd_);
+}
+
+TestPageWindow::~TestPageWindow() {
+  page_.reset();
+  ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK TestPageWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TestPageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  LRESULT result = 0;
+  if (self && self->page_ && self->page_->OnMessage(message, wParam, lParam, result)) return result;
+  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs, HWND window) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (window && ::IsDialogMessageW(window, &message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    if (!done()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+bool SaveScreenshot(HWND window, const std::string& name) {
+  RECT r;
+  if (!::GetWindowRect(window, &r)) return false;
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+  ::SelectObject(memory, old);
+  const DWORD stride = ((width * 3 + 3) / 4) * 4;
+  const DWORD imageSize = stride * height;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + imageSize;
+  info.bmiHeader.biSizeImage = imageSize;
+  ::CreateDirectoryA("screenshots", nullptr);
+  bool written = false;
+  if (copied) {
+    if (FILE* out = std::fopen(("screenshots\\" + name + ".bmp").c_str(), "wb")) {
+      written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                std::fwrite(bits, imageSize, 1, out) == 1;
+      std::fclose(out);
+    }
+  }
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return written;
+}
+
+}  // namespace bellnest::win32

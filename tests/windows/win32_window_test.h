@@ -1,0 +1,36 @@
+// What the tests of the Windows controls share: a plain top-level window holding the page's
+// controls (its messages forwarded to them, as the COM control's window does), a message pump
+// that runs until something happened, and screenshots written to the build tree.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/win32/win32_page_window.h"
+#include "platform/win32/windows_api.h"
+
+namespace bellnest::win32 {
+
+class TestPageWindow {
+ public:
+  TestPageWindow();
+  ~TestPageWindow();
+  HWND Window() const { return hwnd_; }
+  Win32PageWindow& Page() { return *page_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+  std::unique_ptr<Win32PageWindow> page_;
+};
+
+// Runs the thread's messages (through IsDialogMessage for dialog keys of window, when given)
+// until done() or the time is up; true when done() became true.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000, HWND window = nullptr);
+
+// Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
+// build tree); the build turns them into PNG files.
+bool SaveScreenshot(HWND window, const std::string& name);
+
+}  // namespace bellnest::win32
