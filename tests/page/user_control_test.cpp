@@ -88,6 +88,31 @@ TEST_F(OptionsPage, AFolderOfTheSetWithoutAStoreIsLeftOutOfTheSelection) {
   EXPECT_TRUE(LogOf("UserControl_InitProperties").empty()) << ::testing::PrintToString(Log());
 }
 
+TEST_F(OptionsPage, AFolderWhoseStoreIdCannotBeReadOnceStillJoinsTheSelection) {
+  // Set-up's copy of the set reads the Inbox's StoreID last while the page opens.
+  int reads = 0;
+  {
+    sim::NativeWorld world;
+    sim::SimulatedOutlook outlook;
+    sim::PageHost(world, outlook).Open();
+    for (const sim::HostCall& call : outlook.Calls())
+      reads += call.Kind == sim::kind::kRdoFolder && call.Method == "StoreID" && call.Target == outlook.Id("Inbox");
+  }
+  ResetSharedState();
+  UseProfile();
+  sim::FaultRule fault = sim::MakeFault(sim::kind::kRdoFolder, "StoreID");
+  fault.Target = Outlook().Id("Inbox");
+  fault.Nth = reads;
+  ASSERT_TRUE(Outlook().AddFault(fault).Ok());
+  Host().Open();
+  Host().Paint();
+  EXPECT_EQ(Selection(), (std::vector<std::string>{"Calendar", "Tasks", "Inbox", "Contacts"}));
+  EXPECT_TRUE(Node("Inbox")->Checked().Value());
+  const std::vector<LogEntry> entries = LogOf("UserControl_InitProperties");
+  ASSERT_EQ(entries.size(), 1u) << ::testing::PrintToString(Log());
+  EXPECT_EQ(entries[0].Context, "Error in UserControl_InitProperties");  // the failed read, met and reported
+}
+
 TEST_F(OptionsPage, GetPageInfoGivesTheHelpFileBesideTheLibraryOnceSetUpHasRun) {
   UseProfile();
   std::string file = "unchanged";
@@ -160,6 +185,11 @@ INSTANTIATE_TEST_SUITE_P(
                   R"({"ppClass": false})",
                   true,
                   {{"Could not get COM add-in object's public class", err::kObjectDoesNotSupport},
+                   {"Error in UserControl_InitProperties", err::kObjectNotSet}}},
+        AddInCase{"PublicClassNotAnObject",
+                  R"({"ppClass": "PPClass"})",
+                  true,
+                  {{"Could not get COM add-in object's public class", err::kObjectRequired},
                    {"Error in UserControl_InitProperties", err::kObjectNotSet}}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -365,12 +395,13 @@ INSTANTIATE_TEST_SUITE_P(Versions, AboutVersion,
                                            VersionCase{{12, 0, 4518, sim::kDefaultFileDescription},
                                                        "Version 12.0.4518"}));
 
-TEST_F(OptionsPage, AboutWithoutAVersionResourceKeepsTheDesignTextsAndLogsOnce) {
+TEST_F(OptionsPage, AboutWithoutAVersionResourceShowsTheDesignTextsNotTheLastOnesAndLogsOnce) {
   OpenPage();
+  Host().About();  // an earlier opening that read the version
   Ui().SetVersion(std::nullopt);
   Host().About();
-  ASSERT_EQ(Ui().AboutBoxes().size(), 1u);
-  const AboutBoxTexts& texts = Ui().AboutBoxes()[0];
+  ASSERT_EQ(Ui().AboutBoxes().size(), 2u);
+  const AboutBoxTexts& texts = Ui().AboutBoxes()[1];
   EXPECT_EQ(texts.Caption, "About Bellnest");
   EXPECT_EQ(texts.Title, "Bellnest");
   EXPECT_EQ(texts.Version, "Version");

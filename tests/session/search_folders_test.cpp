@@ -118,6 +118,26 @@ TEST_F(SearchFolders, AFailingRemovalStillRestartsTheSearchAndIsLoggedOnce) {
   ExpectOneLogEntry("RemoveFolderFromDefaultReminders");
 }
 
+TEST_F(SearchFolders, AListEntryThatCannotBeReadIsNotTakenForTheFolder) {
+  sim::FaultRule second = sim::MakeFault(sim::kind::kRdoSearchContainers, "Item");
+  second.Arg = "2";
+  ASSERT_TRUE(Outlook().AddFault(second).Ok());
+  EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Contacts")));
+  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox"}));
+  EXPECT_TRUE(Outlook().SearchRunning());
+  ExpectOneLogEntry("RemoveFolderFromDefaultReminders");
+}
+
+TEST_F(SearchFolders, RemovingAnUnsetFolderFromAnEmptyScopeReadsNothingAndSucceeds) {
+  for (int32_t i = State().SearchContainers->Count().Value(); i >= 1; --i) {
+    ASSERT_TRUE(State().SearchContainers->Remove(i).Ok());
+  }
+  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(nullptr));
+  EXPECT_TRUE(Scope().empty());
+  EXPECT_TRUE(Outlook().SearchRunning());
+  EXPECT_TRUE(Log().empty()) << LogText();
+}
+
 TEST_F(SearchFolders, AFailingStopDoesNotPreventTheEditButIsReported) {
   ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSearchFolder, "Stop")).Ok());
   EXPECT_FALSE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B")));
