@@ -164,8 +164,6 @@ TEST_P(MalformedProfile, IsAClearErrorNamingFilePlaceAndProblem) {
   EXPECT_NE(message.find(c.Problem), std::string::npos) << message;
 }
 
-constexpr const char* kStore = R"({"name": "S", "folders": [{"name": "Inbox", "default": "Inbox"}]})";
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedProfile,
     ::testing::Values(
