@@ -634,9 +634,13 @@ Result<ProfileModel> ParseProfile(std::string_view text, std::string_view source
     if (size_t colon = what.find(": ", what.find("column")); colon != std::string::npos) what = what.substr(colon + 2);
     // It also quotes what it last read, which may be a whole (huge) string: keep an excerpt.
     constexpr std::string_view kLastRead = "; last read: '";
-    if (size_t quote = what.find(kLastRead); quote != std::string::npos && what.back() == '\'') {
+    if (size_t quote = what.find(kLastRead); quote != std::string::npos) {
       const size_t begin = quote + kLastRead.size();
-      what = what.substr(0, quote) + "; last read: " + Quoted(std::string_view(what).substr(begin, what.size() - 1 - begin));
+      size_t end = what.rfind("'; expected ");
+      if (end == std::string::npos || end < begin) end = what.back() == '\'' ? what.size() - 1 : std::string::npos;
+      if (end != std::string::npos && end >= begin)
+        what = what.substr(0, quote) + "; last read: " + Quoted(std::string_view(what).substr(begin, end - begin)) +
+               what.substr(end + 1);
     }
     return ErrorInfo{kInvalidFileFormat,
                      std::string(sourceName) + ": " + LineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1) + ": " + what,

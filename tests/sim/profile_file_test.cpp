@@ -146,9 +146,9 @@ TEST(ProfileFile, AMissingFileIsAFileNotFoundErrorNamingThePath) {
 
 struct MalformedCase {
   const char* Name;
-  const char* Json;
+  std::string Json;
   const char* Place;    // must appear in the message
-  const char* Problem;  // must appear in the message
+  std::string Problem;  // must appear in the message
 };
 
 class MalformedProfile : public ::testing::TestWithParam<MalformedCase> {};
@@ -236,6 +236,8 @@ INSTANTIATE_TEST_SUITE_P(
                       R"({"stores": [{"name": "S", "generate": {"folders": 600000, "fanOut": 1000, "depth": 2}},
                                      {"name": "T", "generate": {"folders": 600000, "fanOut": 1000, "depth": 2}}]})",
                       "at /stores/1/generate/folders", "more than 1000000 folders together"},
+        MalformedCase{"SyntaxErrorQuotesShort", "{\"profileName\": \"" + std::string(60, 'n') + "\x0b\"}",
+                      "line 1", "; last read: '\"" + std::string(39, 'n') + "...'"},
         MalformedCase{"NumberOutOfRange", R"({"scopeRule": {"maxContainers": 1e999}})", "line 1, column 33",
                       "the number '1e999' is out of range"},
         MalformedCase{"LongValueQuotedShort", R"({"profileName": "x", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa": 1})",
