@@ -3,16 +3,23 @@
 # presets, and runs the page driver, the tests or the benchmarks.
 #   ./bellnest.sh page [driver arguments]   run the options page on the built-in sample mailbox
 #                                           (no arguments: a short built-in session; see docs/page-driver.md)
-#   ./bellnest.sh test                      build and run every test (native, sanitizers, and the
-#                                           Windows builds: 64-bit tests under Wine, 32-bit built)
+#   ./bellnest.sh test                      build and run every test (native, sanitizers, clang with
+#                                           each fuzz target for 20 s, and the Windows builds:
+#                                           64-bit tests under Wine, 32-bit built)
+#   ./bellnest.sh fuzz [seconds]            build the clang preset and run each fuzz target for that
+#                                           long (default 60 s)
 #   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
 
 JOBS=${JOBS:-$(nproc)}
 NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev)
+# clang and its run-time libraries (sanitizers, libFuzzer) for the clang preset.
+CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
+FUZZ_TARGETS=(reg_file profile driver)
 # Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
-# (libwine-dev), and the Wine that runs the 64-bit tests.
+# (libwine-dev), the Wine that runs the 64-bit tests, a virtual X display for its windows and
+# ImageMagick for their screenshots.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64 xvfb
                   imagemagick)
 
@@ -45,6 +52,27 @@ timed() {
   echo "== $label: $((SECONDS - start)) s"
 }
 
+# Runs each fuzz target for $1 seconds on a working corpus under build/clang/fuzz-work, seeded
+# from fuzz/corpus (which stays as it is). A crash leaves its input in build/clang/fuzz-work/;
+# once fixed, it belongs in fuzz/regressions/<target>/, which the clang tests replay.
+run_fuzzers() {
+  local seconds=$1 failed=0 work=build/clang/fuzz-work
+  for target in "${FUZZ_TARGETS[@]}"; do
+    mkdir -p "$work/corpus/$target"
+    echo "== fuzz $target: $seconds s"
+    if ! build/clang/fuzz/fuzz_"$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=3072 -max_len=8192 \
+        -print_final_stats=1 -dict=fuzz/dict/"$target".dict -artifact_prefix="$work/$target-" \
+        "$work/corpus/$target" fuzz/corpus/"$target" >"$work/$target.log" 2>&1; then
+      tail -n 60 "$work/$target.log"
+      echo "== fuzz $target: FAILED (input saved as $work/$target-*)"
+      failed=1
+    fi
+    grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$work/$target.log" | tr '\n' ' '
+    echo
+  done
+  return $failed
+}
+
 cmd=${1:-}
 shift || true
 case "$cmd" in
@@ -61,6 +89,10 @@ case "$cmd" in
       timed "$preset: build" build "$preset"
       timed "$preset: test" ctest --preset "$preset" -j "$JOBS"
     done
+    install_missing "${CLANG_PACKAGES[@]}"
+    timed "clang: build" build clang
+    timed "clang: test" ctest --preset clang -j "$JOBS"
+    timed "clang: fuzz" run_fuzzers 20
     install_missing "${WINDOWS_PACKAGES[@]}"
     for preset in windows-x64 windows-i686; do
       timed "$preset: build" build "$preset"
@@ -75,13 +107,18 @@ case "$cmd" in
       fi
     done
     ;;
+  fuzz)
+    install_missing "${NATIVE_PACKAGES[@]}" "${CLANG_PACKAGES[@]}"
+    build clang
+    run_fuzzers "${1:-60}"
+    ;;
   bench)
     install_missing "${NATIVE_PACKAGES[@]}"
     build native
     exec build/native/bench/bellnest_bench "$@"
     ;;
   *)
-    echo "usage: $0 page|test|bench [arguments]" >&2
+    echo "usage: $0 page|test|fuzz|bench [arguments]" >&2
     exit 2
     ;;
 esac

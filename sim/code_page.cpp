@@ -2,6 +2,7 @@
 #include "sim/code_page.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace bellnest::sim {
 
@@ -44,29 +45,36 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence; a malformed or cut one yields U+FFFD and consumes one byte.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
+bool IsSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+// Decodes one well-formed UTF-8 sequence: the shortest form of a code point up to U+10FFFF
+// that is not a surrogate. Anything else (overlong forms such as C0 8A for a line feed, cut or
+// stray bytes) is nothing, as MultiByteToWideChar refuses it.
+std::optional<char32_t> DecodeUtf8(std::string_view s, size_t& i) {
   const auto b0 = static_cast<uint8_t>(s[i]);
   if (b0 < 0x80) {
     ++i;
     return b0;
   }
   const int extra = (b0 >> 5) == 0x6 ? 1 : (b0 >> 4) == 0xE ? 2 : (b0 >> 3) == 0x1E ? 3 : -1;
-  if (extra < 0 || i + static_cast<size_t>(extra) >= s.size()) {
-    ++i;
-    return 0xFFFD;
-  }
+  if (extra < 0 || i + static_cast<size_t>(extra) >= s.size()) return std::nullopt;
   char32_t cp = extra == 1 ? (b0 & 0x1F) : extra == 2 ? (b0 & 0x0F) : (b0 & 0x07);
   for (int k = 1; k <= extra; ++k) {
     const auto b = static_cast<uint8_t>(s[i + static_cast<size_t>(k)]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
+    if ((b & 0xC0) != 0x80) return std::nullopt;
     cp = (cp << 6) | (b & 0x3F);
   }
+  constexpr char32_t kShortest[4] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kShortest[extra] || cp > 0x10FFFF || IsSurrogate(cp)) return std::nullopt;
   i += static_cast<size_t>(extra) + 1;
   return cp;
+}
+
+// One code point; a malformed sequence yields U+FFFD and consumes one byte.
+char32_t NextCodePoint(std::string_view s, size_t& i) {
+  if (std::optional<char32_t> cp = DecodeUtf8(s, i)) return *cp;
+  ++i;
+  return 0xFFFD;
 }
 }  // namespace
 
@@ -104,6 +112,28 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     AppendUtf8(out, cp);
   }
   return out;
+}
+
+std::optional<size_t> FirstInvalidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t at = i;
+    if (!DecodeUtf8(text, i)) return at;
+  }
+  return std::nullopt;
+}
+
+std::optional<size_t> FirstLoneSurrogate(std::string_view bytes) {
+  auto unit = [&bytes](size_t i) {
+    return static_cast<char32_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+  };
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const char32_t u = unit(i);
+    if (!IsSurrogate(u)) continue;
+    const bool paired = u <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF;
+    if (!paired) return i;
+    i += 2;
+  }
+  return std::nullopt;
 }
 
 std::string UpperAnsi(std::string_view ansi) {

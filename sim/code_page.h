@@ -2,6 +2,8 @@
 // Characters the code page lacks become "?", as WideCharToMultiByte's default character.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,5 +23,11 @@ std::string UpperAnsi(std::string_view ansi);
 
 // UTF-16LE bytes (an even count, no byte order mark) as UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16LeToUtf8(std::string_view bytes);
+
+// The byte offset of the first sequence that is not well-formed UTF-8 (overlong, a surrogate,
+// beyond U+10FFFF, cut short or a stray continuation byte); nothing when all is well-formed.
+std::optional<size_t> FirstInvalidUtf8(std::string_view text);
+// The byte offset of the first unpaired surrogate in UTF-16LE bytes; nothing when there is none.
+std::optional<size_t> FirstLoneSurrogate(std::string_view bytes);
 
 }  // namespace bellnest::sim

@@ -8,8 +8,8 @@ int32_t NativeUi::MsgBox(const std::string& prompt, int32_t style, const std::st
   return 1;  // vbOK
 }
 
-intptr_t NativeUi::HtmlHelpA(intptr_t /*caller*/, const std::string& file, uint32_t command, uintptr_t data) {
-  helpCalls_.push_back(HelpCall{file, command, data});
+intptr_t NativeUi::HtmlHelpA(intptr_t caller, const std::string& file, uint32_t command, uintptr_t data) {
+  helpCalls_.push_back(HelpCall{caller, file, command, data});
   helpOpen_ = true;
   helpClosingIn_ = -1;
   return kHelpWindow;

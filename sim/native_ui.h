@@ -26,6 +26,7 @@ class NativeUi final : public UiApi {
     std::string Title;
   };
   struct HelpCall {
+    intptr_t Owner = 0;
     std::string File;
     uint32_t Command = 0;
     uintptr_t Data = 0;

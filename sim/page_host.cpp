@@ -190,6 +190,14 @@ nlohmann::json PageHost::LogJson(const std::string& windowsPath) const {
   return entries;
 }
 
+nlohmann::json PageHost::PageInfoJson() {
+  if (!page_) return nullptr;
+  std::string file;
+  int32_t topic = 0;
+  page_->GetPageInfo(file, topic);
+  return {{"file", file}, {"topic", topic}};
+}
+
 nlohmann::json PageHost::StateJson() {
   nlohmann::json state;
   state["open"] = page_ != nullptr;
@@ -244,7 +252,13 @@ nlohmann::json PageHost::StateJson() {
     boxes.push_back({{"text", box.Prompt}, {"style", box.Style}, {"title", box.Title}});
   }
   state["messageBoxes"] = std::move(boxes);
-  state["helpCalls"] = ui_.HelpCalls().size();
+  nlohmann::json helpCalls = nlohmann::json::array();
+  for (const NativeUi::HelpCall& call : ui_.HelpCalls()) {
+    helpCalls.push_back({{"owner", call.Owner}, {"file", world_.Codec().FromAnsi(call.File)},
+                         {"command", call.Command}, {"context", call.Data}});
+  }
+  state["pageInfo"] = PageInfoJson();
+  state["helpCalls"] = std::move(helpCalls);
   state["aboutBoxes"] = ui_.AboutBoxes().size();
   state["log"] = LogJson();
   state["liveHostObjects"] = outlook_.LiveObjects();

@@ -65,6 +65,8 @@ class PageHost {
   NativeWorld& World() { return world_; }
   SimulatedOutlook& Outlook() { return outlook_; }
 
+  // What GetPageInfo answers (help file and topic) on an open page; null when none is open.
+  nlohmann::json PageInfoJson();
   // Everything a user, Outlook or the registry can see, as JSON.
   nlohmann::json StateJson();
   // The entries of the log (or of another log file, by its Windows path), oldest first, each
@@ -87,7 +89,6 @@ class PageHost {
   std::shared_ptr<MemoryCheckBox> defaultFolders_;
   std::shared_ptr<MemoryPageContainer> container_;
   std::unique_ptr<UserControl1> page_;
-  bool closed_ = false;
 };
 
 }  // namespace bellnest::sim

@@ -2,6 +2,7 @@
 // so a malformed file changes nothing.
 #include "sim/reg_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -57,6 +58,8 @@ std::optional<uint32_t> ParseHex32(std::string_view digits) {
   return value;
 }
 
+size_t LineFeedsBefore(std::string_view text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   size_t start = 0;
@@ -78,11 +81,19 @@ class Parser {
   Result<std::vector<RegFileSection>> Run(std::string_view bytes) {
     std::string text;
     bool halfCharacter = false;
+    bool utf16 = false;
     if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE) {
       bytes.remove_prefix(2);
       halfCharacter = bytes.size() % 2 != 0;
-      text = Utf16LeToUtf8(bytes.substr(0, bytes.size() - (halfCharacter ? 1 : 0)));
+      const std::string_view units = bytes.substr(0, bytes.size() - (halfCharacter ? 1 : 0));
+      // A lone surrogate would silently become U+FFFD; the file is refused instead.
+      if (const std::optional<size_t> at = FirstLoneSurrogate(units)) {
+        return Fail(1 + LineFeedsBefore(Utf16LeToUtf8(units.substr(0, *at))),
+                    "an unpaired UTF-16 surrogate (the file is not valid UTF-16)");
+      }
+      text = Utf16LeToUtf8(units);
       unicode_ = true;
+      utf16 = true;
     } else if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFE && static_cast<uint8_t>(bytes[1]) == 0xFF) {
       return Fail(1, "UTF-16 big-endian text is not supported; save the file as UTF-16LE, UTF-8 or ANSI");
     } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -101,6 +112,16 @@ class Parser {
       return Fail(1,
                   "not a registry file: the first line must be \"Windows Registry Editor Version 5.00\" or "
                   "\"REGEDIT4\"");
+    }
+    // Ill-formed UTF-8 is refused, not decoded: an overlong C0 8A would otherwise become a line
+    // feed inside a name, and C1 9C a backslash that splits a key.
+    if (unicode_ && !utf16) {
+      if (const std::optional<size_t> at = FirstInvalidUtf8(text)) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "%02X", static_cast<uint8_t>(text[*at]));
+        return Fail(1 + LineFeedsBefore(std::string_view(text).substr(0, *at)),
+                    std::string("invalid UTF-8 (an overlong, cut or stray sequence at byte ") + byte + ")");
+      }
     }
 
     for (line_ = 1; line_ < lines_.size(); ++line_) {
@@ -138,12 +159,14 @@ class Parser {
     std::string_view path = slash == std::string_view::npos ? std::string_view() : inside.substr(slash + 1);
     const std::optional<RegKey> root = RootKeyFromName(rootName);
     if (!root) return "unknown root key \"" + std::string(rootName) + "\"";
-    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    if (!path.empty() && (path.front() == '\\' || path.find("\\\\") != std::string_view::npos)) {
+    // Names are checked as the registry will hold them, after decoding.
+    std::string ansiPath = Ansi(path);
+    while (!ansiPath.empty() && ansiPath.back() == '\\') ansiPath.pop_back();
+    if (!ansiPath.empty() && (ansiPath.front() == '\\' || ansiPath.find("\\\\") != std::string::npos)) {
       return "the key path has an empty key name";
     }
-    if (remove && path.empty()) return "a root key cannot be deleted";
-    sections_.push_back(RegFileSection{*root, Ansi(path), remove, {}});
+    if (remove && ansiPath.empty()) return "a root key cannot be deleted";
+    sections_.push_back(RegFileSection{*root, std::move(ansiPath), remove, {}});
     return {};
   }
 

@@ -92,17 +92,21 @@ bool PageDriver::Start() {
   return LoadProfile(options_.ProfileFile);
 }
 
+// A profile that does not load leaves the current one (and its page host) in place.
 bool PageDriver::LoadProfile(const std::string& file) {
-  host_.reset();
-  ResetSharedState();
+  std::unique_ptr<sim::SimulatedOutlook> outlook;
   if (file.empty()) {
-    outlook_ = std::make_unique<sim::SimulatedOutlook>();
+    outlook = std::make_unique<sim::SimulatedOutlook>();
   } else {
     Result<std::unique_ptr<sim::SimulatedOutlook>> loaded = sim::SimulatedOutlook::FromFile(file);
     if (!loaded.Ok()) return Fail(loaded.Error().Description);
-    outlook_ = std::move(loaded).Value();
+    outlook = std::move(loaded).Value();
   }
+  host_.reset();
+  ResetSharedState();
+  outlook_ = std::move(outlook);
   host_ = std::make_unique<sim::PageHost>(*world_, *outlook_);
+  options_.ProfileFile = file;
   return true;
 }
 
@@ -123,8 +127,7 @@ bool PageDriver::Run(std::string_view line) {
     if (host_ && host_->IsOpen()) return Fail("close the page before loading another profile"), true;
     std::filesystem::path file = argument == "sample" ? std::filesystem::path() : std::filesystem::path(argument);
     if (!file.empty() && file.is_relative() && !options_.BaseDir.empty()) file = options_.BaseDir / file;
-    options_.ProfileFile = file.string();
-    LoadProfile(options_.ProfileFile);
+    LoadProfile(file.string());
   } else if (command == "open") {
     if (host_->IsOpen()) return Fail("the page is already open"), true;
     host_->Open();
@@ -157,6 +160,10 @@ bool PageDriver::Run(std::string_view line) {
     if (RequireOpen()) out_ << "Dirty: " << (host_->Page().Dirty() ? "True" : "False") << "\n";
   } else if (command == "help") {
     if (RequireOpen()) host_->Help();
+  } else if (command == "pageinfo") {
+    if (!RequireOpen()) return true;
+    const nlohmann::json info = host_->PageInfoJson();
+    out_ << "HelpFile: " << info["file"].get<std::string>() << "\nHelpContext: " << info["topic"].get<int32_t>() << "\n";
   } else if (command == "about") {
     if (!RequireOpen()) return true;
     host_->About();
@@ -325,7 +332,7 @@ void PageDriver::PrintLog() {
 void PageDriver::PrintState() { out_ << host_->StateJson().dump(2) << "\n"; }
 
 void PageDriver::PrintHelp() {
-  out_ << "Page:     open, close, show, paint, enterfocus, gotfocus, apply, dirty, help, about, pump\n"
+  out_ << "Page:     open, close, show, paint, enterfocus, gotfocus, apply, dirty, pageinfo, help, about, pump\n"
           "Folders:  expand PATH, collapse PATH, tick PATH, clear PATH   (PATH below the top folder,\n"
           "          e.g. Inbox/Projects; / for the top folder; or id:ENTRYID)\n"
           "Options:  click subfolders, click defaultfolders\n"

@@ -217,6 +217,14 @@ bool FaultRule::Trips() {
   return Count <= 0 || Seen < Nth + Count;
 }
 
+std::string Quoted(std::string_view text) {
+  constexpr size_t kMaxQuoted = 40;
+  if (text.size() <= kMaxQuoted) return "'" + std::string(text) + "'";
+  size_t cut = kMaxQuoted;
+  while (cut > 0 && (static_cast<uint8_t>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "'" + std::string(text.substr(0, cut)) + "...'";
+}
+
 FaultRule MakeFault(std::string kindName, std::string method, int32_t number) {
   FaultRule rule;
   rule.Error = KindError(kindName, method, number == 0 ? err::kMapiCallFailed : number);
@@ -230,9 +238,9 @@ Status ValidateFault(const FaultRule& rule) {
   const bool anyKind = rule.Kind.empty() || rule.Kind == "*";
   const bool anyMethod = rule.Method.empty() || rule.Method == "*";
   if (!anyKind && !IsKnownKind(rule.Kind))
-    return invalid("unknown object kind '" + rule.Kind + "' (known: " + KnownKindList() + ")");
+    return invalid("unknown object kind " + Quoted(rule.Kind) + " (known: " + KnownKindList() + ")");
   if (!anyKind && !anyMethod && !IsKnownCall(rule.Kind, rule.Method))
-    return invalid("unknown method '" + rule.Method + "' of " + rule.Kind + " (known: " + KnownMethodList(rule.Kind) +
+    return invalid("unknown method " + Quoted(rule.Method) + " of " + rule.Kind + " (known: " + KnownMethodList(rule.Kind) +
                    ")");
   if (rule.ReturnNothing && (anyKind || anyMethod || !ReturnsObject(rule.Kind, rule.Method)))
     return invalid("only a call that returns an object can answer Nothing; " + rule.Kind + "." + rule.Method +

@@ -67,6 +67,9 @@ ErrorInfo KindError(std::string_view kindName, std::string_view method, int32_t 
 // Symbolic names ("MAPI_E_NOT_FOUND", "E_FAIL", ...) and back; unknown numbers print in decimal.
 std::optional<int32_t> ErrorNumberByName(std::string_view name);
 std::string ErrorName(int32_t number);
+// A value quoted for a message: in single quotes, cut to a short excerpt (at a character
+// boundary, marked "...") so that a huge value cannot flood the message.
+std::string Quoted(std::string_view text);
 
 // One host call as the simulation saw it. Object arguments read "Kind(EntryID)"; Target is
 // the identity of the called object (a folder's or store's entry identifier), empty for

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <initializer_list>
 #include <limits>
@@ -101,7 +103,7 @@ class ProfileParser {
       if (!known) {
         std::string list;
         for (std::string_view k : keys) list += (list.empty() ? "" : ", ") + std::string(k);
-        return Fail(Child(at, it.key()), "unknown key '" + it.key() + "' (known keys: " + list + ")");
+        return Fail(Child(at, it.key()), "unknown key " + Quoted(it.key()) + " (known keys: " + list + ")");
       }
     }
     return true;
@@ -137,7 +139,7 @@ class ProfileParser {
   bool ReadEntryId(const json& obj, const char* key, const std::string& at, std::string& out) {
     if (!ReadString(obj, key, at, out)) return false;
     if (obj.contains(key) && !IsWellFormedEntryId(out))
-      return Fail(Child(at, key), "entry id '" + out + "' is not hex of even length");
+      return Fail(Child(at, key), "entry id " + Quoted(out) + " is not hex of even length");
     return true;
   }
   bool ReadClass(const json& obj, const std::string& at, std::optional<std::string>& out) {
@@ -158,7 +160,8 @@ class ProfileParser {
       out = SubfoldersProperty::Absent;
       return true;
     }
-    return Fail(Child(at, "subfolders"), "expected true, false or \"absent\", found " + it->dump());
+    return Fail(Child(at, "subfolders"), std::string("expected true, false or \"absent\", found ") +
+                                             (it->is_string() ? Quoted(it->get<std::string>()) : TypeName(*it)));
   }
   template <class AddAlias>
   bool ReadAliases(const json& obj, const std::string& at, AddAlias add) {
@@ -170,7 +173,7 @@ class ProfileParser {
       const json& alias = (*it)[i];
       if (!alias.is_string()) return FailType(Child(here, i), "a string", alias);
       if (!IsWellFormedEntryId(alias.get<std::string>()))
-        return Fail(Child(here, i), "entry id '" + alias.get<std::string>() + "' is not hex of even length");
+        return Fail(Child(here, i), "entry id " + Quoted(alias.get<std::string>()) + " is not hex of even length");
       if (Status s = add(alias.get<std::string>()); !s) return Fail(Child(here, i), s.Error().Description);
     }
     return true;
@@ -193,6 +196,7 @@ class ProfileParser {
     if (!ParseAddIn(root)) return false;
     if (auto it = root.find("stores"); it != root.end()) {
       if (!it->is_array()) return FailType("/stores", "an array", *it);
+      if (!CheckGeneratedTotal(*it)) return false;
       for (size_t i = 0; i < it->size(); ++i)
         if (!ParseStore((*it)[i], Child("/stores", i))) return false;
     }
@@ -281,6 +285,25 @@ class ProfileParser {
     return true;
   }
 
+  // The cap holds for the stores together and is checked before any folder is made, so that a
+  // file refused for it costs nothing. Malformed counts are left to ParseStore to report.
+  bool CheckGeneratedTotal(const json& stores) {
+    int64_t total = 0;
+    for (size_t i = 0; i < stores.size(); ++i) {
+      const json& store = stores[i];
+      if (!store.is_object() || !store.contains("generate") || !store["generate"].is_object()) continue;
+      const json& generate = store["generate"];
+      auto folders = generate.find("folders");
+      total += folders == generate.end()
+                   ? GeneratorOptions{}.Folders
+                   : std::clamp<int64_t>(IntegerOf(*folders).value_or(0), 0, kMaxGeneratedFolders + 1);
+      if (total > kMaxGeneratedFolders)
+        return Fail(Child(Child(Child("/stores", i), "generate"), "folders"),
+                    "the stores generate more than " + std::to_string(kMaxGeneratedFolders) + " folders together");
+    }
+    return true;
+  }
+
   bool ParseFolderList(const json& j, const std::string& at, int parent, int depth = 1) {
     auto it = j.find("folders");
     if (it == j.end()) return true;
@@ -309,7 +332,7 @@ class ProfileParser {
       const std::optional<DefaultFolder> which = DefaultFolderByName(role);
       if (!which)
         return Fail(Child(at, "default"),
-                    "unknown default folder '" + role + "' (known: " + DefaultFolderNameList() + ")");
+                    "unknown default folder " + Quoted(role) + " (known: " + DefaultFolderNameList() + ")");
       auto [it, inserted] = defaults_.emplace(*which, std::make_pair(folder.Value(), at));
       if (!inserted)
         return Fail(Child(at, "default"), "default folder " + role + " is already given at " + it->second.second);
@@ -356,7 +379,7 @@ class ProfileParser {
         return true;
       }
     }
-    return Fail("/defaultStore", "no store is named '" + name + "'");
+    return Fail("/defaultStore", "no store is named " + Quoted(name));
   }
 
   bool ApplyDefaultFolders() {
@@ -374,7 +397,7 @@ class ProfileParser {
       const std::string at = Child(p.At, i);
       if (item.is_string()) {
         const int folder = model_.FolderByPath(item.get<std::string>());
-        if (folder == kNone) return Fail(at, "no folder at path '" + item.get<std::string>() + "'");
+        if (folder == kNone) return Fail(at, "no folder at path " + Quoted(item.get<std::string>()));
         list.push_back(model_.ContainerFor(folder));
       } else if (item.is_object()) {
         std::string entryId;
@@ -427,7 +450,7 @@ class ProfileParser {
         out = static_cast<int32_t>(static_cast<uint32_t>(std::stoul(text.substr(2), nullptr, 16)));
         if (out != 0) return true;
       }
-      return Fail(at, "unknown error '" + text + "' (give a number, 0x-hex, or a name such as MAPI_E_NOT_FOUND)");
+      return Fail(at, "unknown error " + Quoted(text) + " (give a number, 0x-hex, or a name such as MAPI_E_NOT_FOUND)");
     }
     return FailType(at, "an error number, name or object", j);
   }
@@ -459,7 +482,7 @@ class ProfileParser {
     if (j.contains("folder")) {
       if (!ReadString(j, "folder", at, text)) return false;
       const int folder = model_.FolderByPath(text);
-      if (folder == kNone) return Fail(Child(at, "folder"), "no folder at path '" + text + "'");
+      if (folder == kNone) return Fail(Child(at, "folder"), "no folder at path " + Quoted(text));
       rule.Target = model_.Folder(folder).EntryID;
     }
     int32_t number = err::kMapiCallFailed;
@@ -510,6 +533,34 @@ std::string LineAndColumn(std::string_view text, size_t byte) {
     }
   }
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// What the JSON library would not survive or report well, found before it parses: nesting
+// deeper than kMaxProfileNesting (reading and writing recurse) and numbers beyond a double (the
+// library throws for them). The byte offset and the problem.
+std::optional<std::pair<size_t, std::string>> PreScan(std::string_view text) {
+  int depth = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\') ++i;
+      }
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxProfileNesting)
+        return std::make_pair(i, "arrays and objects nest deeper than " + std::to_string(kMaxProfileNesting) + " levels");
+    } else if (c == ']' || c == '}') {
+      --depth;
+    } else if (c == '-' || (c >= '0' && c <= '9')) {
+      size_t end = i;
+      while (end < text.size() && std::string_view("0123456789+-.eE").find(text[end]) != std::string_view::npos) ++end;
+      const std::string number(text.substr(i, end - i));
+      if (std::isinf(std::strtod(number.c_str(), nullptr)))
+        return std::make_pair(i, "the number " + Quoted(number) + " is out of range");
+      i = end - 1;
+    }
+  }
+  return std::nullopt;
 }
 
 // -- writing --
@@ -572,6 +623,11 @@ ordered_json VariantJson(const Variant& v) {
 }  // namespace
 
 Result<ProfileModel> ParseProfile(std::string_view text, std::string_view sourceName) {
+  if (const auto problem = PreScan(text)) {
+    return ErrorInfo{kInvalidFileFormat,
+                     std::string(sourceName) + ": " + LineAndColumn(text, problem->first) + ": " + problem->second,
+                     "bellnest.sim.profile"};
+  }
   json root;
   try {
     root = json::parse(text.begin(), text.end());
@@ -579,6 +635,16 @@ Result<ProfileModel> ParseProfile(std::string_view text, std::string_view source
     std::string what = e.what();
     // The library's message repeats the place; keep only the problem after it.
     if (size_t colon = what.find(": ", what.find("column")); colon != std::string::npos) what = what.substr(colon + 2);
+    // It also quotes what it last read, which may be a whole (huge) string: keep an excerpt.
+    constexpr std::string_view kLastRead = "; last read: '";
+    if (size_t quote = what.find(kLastRead); quote != std::string::npos) {
+      const size_t begin = quote + kLastRead.size();
+      size_t end = what.rfind("'; expected ");
+      if (end == std::string::npos || end < begin) end = what.back() == '\'' ? what.size() - 1 : std::string::npos;
+      if (end != std::string::npos && end >= begin)
+        what = what.substr(0, quote) + "; last read: " + Quoted(std::string_view(what).substr(begin, end - begin)) +
+               what.substr(end + 1);
+    }
     return ErrorInfo{kInvalidFileFormat,
                      std::string(sourceName) + ": " + LineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1) + ": " + what,
                      "bellnest.sim.profile"};

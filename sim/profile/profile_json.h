@@ -13,6 +13,11 @@ namespace bellnest::sim {
 
 // The run-time's "Invalid file format", carried by every profile format error.
 inline constexpr int32_t kInvalidFileFormat = 321;
+// Arrays and objects nest at most this deep in a profile file (folders nest at most 200 deep,
+// two levels each).
+inline constexpr int kMaxProfileNesting = 500;
+// "generate" makes at most this many folders in all stores of a profile together.
+inline constexpr int kMaxGeneratedFolders = 1000000;
 
 Result<ProfileModel> ParseProfile(std::string_view text, std::string_view sourceName);
 Result<ProfileModel> LoadProfileFile(const std::string& path);

@@ -94,16 +94,16 @@ ProfileModel::ProfileModel() { defaults_.fill(kNone); }
 
 Status ProfileModel::Register(const std::string& entryId, IdTarget target, const std::string& what) {
   if (!IsWellFormedEntryId(entryId))
-    return ModelError("entry id '" + entryId + "' of " + what + " is not hex of even length");
+    return ModelError("entry id " + Quoted(entryId) + " of " + what + " is not hex of even length");
   auto [it, inserted] = ids_.emplace(UpperHex(entryId), target);
-  if (!inserted) return ModelError("duplicate entry id '" + entryId + "': " + what + " and " + Describe(it->second));
+  if (!inserted) return ModelError("duplicate entry id " + Quoted(entryId) + ": " + what + " and " + Describe(it->second));
   return {};
 }
 
 std::string ProfileModel::Describe(IdTarget target) const {
-  if (target.IsStore) return "store '" + Store(target.Index).Name + "'";
+  if (target.IsStore) return "store " + Quoted(Store(target.Index).Name);
   const std::optional<std::string> path = PathOf(target.Index);
-  return "folder '" + (path ? *path : Folder(target.Index).Name) + "'";
+  return "folder " + Quoted((path ? *path : Folder(target.Index).Name));
 }
 
 std::string ProfileModel::GenerateFolderId(int store) {
@@ -118,7 +118,7 @@ Result<int> ProfileModel::AddStore(std::string name, std::string entryId, std::s
   const std::string seed = name + "#" + std::to_string(index);
   std::string uid = Hex(Fnv1a(seed, 14695981039346656037ULL), 16) + Hex(Fnv1a(seed, 1099511628211ULL), 16);
   if (entryId.empty()) entryId = "00000000" + uid + "0000" + HexOfBytes(name) + "00";
-  if (Status s = Register(entryId, {true, index}, "store '" + name + "'"); !s) return s.Error();
+  if (Status s = Register(entryId, {true, index}, "store " + Quoted(name)); !s) return s.Error();
   StoreModel store;
   store.Name = name;
   store.EntryID = std::move(entryId);
@@ -134,7 +134,7 @@ Result<int> ProfileModel::AddStore(std::string name, std::string entryId, std::s
   top.Store = index;
   top.EntryID = topFolderEntryId;
   const int topIndex = static_cast<int>(folders_.size());
-  if (Status s = Register(topFolderEntryId, {false, topIndex}, "the top folder of store '" + name + "'"); !s) {
+  if (Status s = Register(topFolderEntryId, {false, topIndex}, "the top folder of store " + Quoted(name)); !s) {
     ids_.erase(UpperHex(stores_.back().EntryID));
     stores_.pop_back();
     storeUids_.pop_back();
@@ -150,11 +150,11 @@ Result<int> ProfileModel::AddStore(std::string name, std::string entryId, std::s
 Result<int> ProfileModel::AddFolder(int parent, std::string name, std::optional<std::string> containerClass,
                                     std::string entryId) {
   if (parent < 0 || parent >= static_cast<int>(folders_.size()) || Folder(parent).IsSearchFolder)
-    return ModelError("folder '" + name + "' has no valid parent folder");
+    return ModelError("folder " + Quoted(name) + " has no valid parent folder");
   const int store = Folder(parent).Store;
   if (entryId.empty()) entryId = GenerateFolderId(store);
   const int index = static_cast<int>(folders_.size());
-  if (Status s = Register(entryId, {false, index}, "folder '" + name + "'"); !s) return s.Error();
+  if (Status s = Register(entryId, {false, index}, "folder " + Quoted(name)); !s) return s.Error();
   FolderModel folder;
   folder.Name = std::move(name);
   folder.ContainerClass = std::move(containerClass);
@@ -168,10 +168,10 @@ Result<int> ProfileModel::AddFolder(int parent, std::string name, std::optional<
 
 Result<int> ProfileModel::AddRemindersFolder(int store, std::string entryId, std::string name) {
   if (store < 0 || store >= static_cast<int>(stores_.size())) return ModelError("no such store");
-  if (Store(store).Reminders) return ModelError("store '" + Store(store).Name + "' already has a Reminders folder");
+  if (Store(store).Reminders) return ModelError("store " + Quoted(Store(store).Name) + " already has a Reminders folder");
   if (entryId.empty()) entryId = GenerateFolderId(store);
   const int index = static_cast<int>(folders_.size());
-  if (Status s = Register(entryId, {false, index}, "the Reminders folder of store '" + Store(store).Name + "'"); !s)
+  if (Status s = Register(entryId, {false, index}, "the Reminders folder of store " + Quoted(Store(store).Name)); !s)
     return s.Error();
   FolderModel folder;
   folder.Name = std::move(name);
@@ -188,13 +188,13 @@ Result<int> ProfileModel::AddRemindersFolder(int store, std::string entryId, std
 }
 
 Status ProfileModel::AddFolderAlias(int folder, std::string alias) {
-  if (Status s = Register(alias, {false, folder}, "an alias of folder '" + Folder(folder).Name + "'"); !s) return s;
+  if (Status s = Register(alias, {false, folder}, "an alias of folder " + Quoted(Folder(folder).Name)); !s) return s;
   Folder(folder).Aliases.push_back(std::move(alias));
   return {};
 }
 
 Status ProfileModel::AddStoreAlias(int store, std::string alias) {
-  if (Status s = Register(alias, {true, store}, "an alias of store '" + Store(store).Name + "'"); !s) return s;
+  if (Status s = Register(alias, {true, store}, "an alias of store " + Quoted(Store(store).Name)); !s) return s;
   Store(store).Aliases.push_back(std::move(alias));
   return {};
 }
@@ -300,7 +300,7 @@ ScopeVerdict ProfileModel::JudgeScope(int store) const {
       continue;
     }
     if (Scope.RejectOtherStores && Folder(scope[i].Folder).Store != store)
-      return {false, position + " is a folder of store '" + Store(Folder(scope[i].Folder).Store).Name + "'"};
+      return {false, position + " is a folder of store " + Quoted(Store(Folder(scope[i].Folder).Store).Name)};
     if (Scope.RejectDuplicates) {
       for (size_t j = 0; j < i; ++j)
         if (scope[j].Folder == scope[i].Folder)

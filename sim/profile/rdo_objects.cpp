@@ -30,7 +30,7 @@ class RdoFolderBase : public Interface, public FolderIdentity, public FolderObje
   Result<std::string> StoreID() override { return GetStoreID(); }
   Result<std::string> Name() override { return GetName(); }
   Result<Variant> Fields(uint32_t propTag) override {
-    return W().Invoke<Result<Variant>>(kind_, "Fields", {HexTag(propTag)}, Id(), [&]() -> Result<Variant> {
+    return W().template Invoke<Result<Variant>>(kind_, "Fields", {HexTag(propTag)}, Id(), [&]() -> Result<Variant> {
       const FolderModel& f = W().Model.Folder(folder_);
       switch (propTag) {
         case mapi::kPrContainerClass:

@@ -146,9 +146,9 @@ TEST(ProfileFile, AMissingFileIsAFileNotFoundErrorNamingThePath) {
 
 struct MalformedCase {
   const char* Name;
-  const char* Json;
+  std::string Json;
   const char* Place;    // must appear in the message
-  const char* Problem;  // must appear in the message
+  std::string Problem;  // must appear in the message
 };
 
 class MalformedProfile : public ::testing::TestWithParam<MalformedCase> {};
@@ -163,8 +163,6 @@ TEST_P(MalformedProfile, IsAClearErrorNamingFilePlaceAndProblem) {
   EXPECT_NE(message.find(c.Place), std::string::npos) << message;
   EXPECT_NE(message.find(c.Problem), std::string::npos) << message;
 }
-
-constexpr const char* kStore = R"({"name": "S", "folders": [{"name": "Inbox", "default": "Inbox"}]})";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedProfile,
@@ -233,17 +231,35 @@ INSTANTIATE_TEST_SUITE_P(
             "at /faults/0/folder", "no folder at path 'X'"},
         MalformedCase{"GenerateTooMany",
                       R"({"stores": [{"name": "S", "generate": {"folders": 100, "fanOut": 3, "depth": 2}}]})",
-                      "at /stores/0/generate", "do not fit"}),
+                      "at /stores/0/generate", "do not fit"},
+        MalformedCase{"GeneratedTotalTooMany",
+                      R"({"stores": [{"name": "S", "generate": {"folders": 600000, "fanOut": 1000, "depth": 2}},
+                                     {"name": "T", "generate": {"folders": 600000, "fanOut": 1000, "depth": 2}}]})",
+                      "at /stores/1/generate/folders", "more than 1000000 folders together"},
+        MalformedCase{"SyntaxErrorQuotesShort", "{\"profileName\": \"" + std::string(60, 'n') + "\x0b\"}",
+                      "line 1", "; last read: '\"" + std::string(39, 'n') + "...'"},
+        MalformedCase{"NumberOutOfRange", R"({"scopeRule": {"maxContainers": 1e999}})", "line 1, column 33",
+                      "the number '1e999' is out of range"},
+        MalformedCase{"LongValueQuotedShort", R"({"profileName": "x", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa": 1})",
+                      "at /aaaa", "unknown key 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...' (known keys"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.Name); });
 
 TEST(ProfileFile, HostileInputIsRefusedWithoutCrashing) {
-  std::string deep = R"({"stores": [{"name": "S", "folders": [)";
-  for (int i = 0; i < 5000; ++i) deep += R"({"name": "F", "folders": [)";
-  for (int i = 0; i < 5000; ++i) deep += "]}";
-  deep += "]}]}";
-  Result<ProfileModel> nested = ParseProfile(deep, "deep.json");
-  ASSERT_FALSE(nested.Ok());
-  EXPECT_NE(nested.Error().Description.find("nest deeper than"), std::string::npos);
+  // Folders nest 200 deep at most; any value 500.
+  std::string deepFolders = R"({"stores": [{"name": "S", "folders": [)";
+  for (int i = 0; i < 201; ++i) deepFolders += R"({"name": "F", "folders": [)";
+  for (int i = 0; i < 201; ++i) deepFolders += "]}";
+  deepFolders += "]}]}";
+  const std::string deepValue = R"({"stores": [{"name": "S", "topFolder": {"subfolders": )" + std::string(100000, '[') +
+                                std::string(100000, ']') + "}}]}";
+  for (const std::string* deep : std::initializer_list<const std::string*>{&deepFolders, &deepValue}) {
+    Result<ProfileModel> nested = ParseProfile(*deep, "deep.json");
+    ASSERT_FALSE(nested.Ok());
+    EXPECT_NE(nested.Error().Description.find("nest deeper than"), std::string::npos);
+    if (deep == &deepValue) {
+      EXPECT_LT(nested.Error().Description.size(), 200u);  // no quote of the value
+    }
+  }
   // Integers beyond 64 bits' signed range do not wrap into valid values.
   EXPECT_FALSE(ParseProfile(R"({"faults": [{"kind": "RDOSession", "method": "Logon", "error": 18446744073709551615}]})",
                             "big.json")

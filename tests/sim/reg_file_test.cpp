@@ -243,7 +243,17 @@ INSTANTIATE_TEST_SUITE_P(
                               Utf16File("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_"
                                         "USER\\x]\n\"a\"=hex(1):61,00,62\n"),
                               3, "string data in a Unicode file"},
-                    Malformed{"BigEndian", "\xFE\xFF", 1, "UTF-16 big-endian"}),
+                    Malformed{"BigEndian", "\xFE\xFF", 1, "UTF-16 big-endian"},
+                    // Overlong forms of a line feed and a backslash must not reach a name.
+                    Malformed{"OverlongLineFeed", "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\a\xC0\x8A]\n",
+                              2, "invalid UTF-8"},
+                    Malformed{"OverlongBackslash",
+                              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n\"a\xC1\x9C\"=\"1\"\n", 3,
+                              "invalid UTF-8"},
+                    Malformed{"LoneSurrogate",
+                              Utf16File("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\x]\n") +
+                                  std::string("\x22\x00\x00\xD8\x22\x00", 6),
+                              3, "an unpaired UTF-16 surrogate"}),
     [](const testing::TestParamInfo<Malformed>& info) { return std::string(info.param.Label); });
 
 }  // namespace
