@@ -125,7 +125,9 @@ TEST(PageFaultSweep, EachHostCallFailingInTurnLeavesThePageSafe) {
     EXPECT_TRUE(tripped);
     EXPECT_FALSE(stopped);
     // A failing Start cannot restart the search, but the page did call it.
-    if (!failing || !IsCall(*failing, sim::kind::kRdoSearchFolder, "Start")) EXPECT_TRUE(run.SearchRunning);
+    if (!failing || !IsCall(*failing, sim::kind::kRdoSearchFolder, "Start")) {
+      EXPECT_TRUE(run.SearchRunning);
+    }
     EXPECT_EQ(run.OptionLosses, 0);
     if (run.OutlookAppObtained) {
       EXPECT_EQ(run.LiveAfterClose, 0);

@@ -13,7 +13,7 @@ const std::vector<std::string> kDefaults{"Calendar", "Tasks", "Inbox", "Contacts
 
 class OptionsPage : public PageFixture {
  protected:
-  std::string HelpFile() { return world_.Shell().LibraryFolder() + "\\bellnest.chm"; }
+  std::string HelpFile() { return world_->Shell().LibraryFolder() + "\\bellnest.chm"; }
   TreeNodePtr Node(std::string_view path) { return Host().Tree().FindByKey(Outlook().Id(path)); }
   std::string StoredFolders() { return Value(kProfileKey, "ReminderFolders").value_or(sim::RegValue{}).Data; }
   std::string JoinedIds(const std::vector<std::string>& paths) {
@@ -58,7 +58,7 @@ TEST_F(OptionsPage, SetUpShowsTheStoredOptionsAndACopyOfTheSetWithoutMarkingTheP
   Page().GetPageInfo(file, context);
   EXPECT_EQ(file, HelpFile());
   EXPECT_EQ(Selection(), kDefaults);
-  EXPECT_EQ(Paths(State().RemindersCollection).front(), "id:00AB00CD");
+  EXPECT_EQ(PathsOf(State().RemindersCollection).front(), "id:00AB00CD");
   EXPECT_NE(Page().SelectedFolders, State().RemindersCollection);
   // The tree holds the collapsed top folder until the first paint expands it.
   TreeNodePtr root = Host().Tree().NodesItem(1).Value();
@@ -72,7 +72,7 @@ TEST_F(OptionsPage, SetUpShowsTheStoredOptionsAndACopyOfTheSetWithoutMarkingTheP
   // Until Apply a tick changes only the page's selection.
   ASSERT_TRUE(Host().Tick("Team Calendar", true).Ok());
   EXPECT_EQ(Selection().back(), "Team Calendar");
-  EXPECT_EQ(Paths(State().RemindersCollection).size(), 5u);
+  EXPECT_EQ(PathsOf(State().RemindersCollection).size(), 5u);
   EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
 }
 
@@ -144,7 +144,7 @@ TEST_F(OptionsPage, WithoutOutlooksApplicationSetUpLogsEachFailureAndGoesOn) {
   EXPECT_EQ(Selection(), kDefaults);
   // Without Outlook, shut-down does nothing: the stored set is left as it was.
   Host().Close();
-  EXPECT_FALSE(world_.Registry().KeyExists(kHkeyCurrentUser, kProfileKey));
+  EXPECT_FALSE(world_->Registry().KeyExists(kHkeyCurrentUser, kProfileKey));
 }
 
 // ---- The option boxes and Apply -------------------------------------------------------------
@@ -226,7 +226,7 @@ TEST_F(OptionsPage, ApplyWithoutTheSearchObjectsStillStoresTheOptionsAndSharesTh
   Host().Apply();
   EXPECT_EQ(Option("IncludeSubfolders"), 1);
   EXPECT_EQ(Page().SelectedFolders, State().RemindersCollection);
-  EXPECT_EQ(Paths(State().RemindersCollection), std::vector<std::string>{"Team Calendar"});
+  EXPECT_EQ(PathsOf(State().RemindersCollection), std::vector<std::string>{"Team Calendar"});
   const std::vector<LogEntry> entries = Log();
   ASSERT_EQ(entries.size(), before + 1) << ::testing::PrintToString(entries);
   EXPECT_EQ(entries.back().Procedure, "PropertyPage_Apply");
@@ -322,8 +322,12 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
   EXPECT_EQ(Ui().HelpWindowOpen(), c.TimedOut);
   EXPECT_GE(Ui().PumpPasses() - passes, c.MinPasses);
   EXPECT_EQ(eventRan, c.MinPasses > 0);
-  if (c.MinPasses == 0) EXPECT_EQ(Ui().PumpPasses(), passes);
-  if (c.TimedOut) EXPECT_GE(Ui().GetTickCount() - start, 10000u);
+  if (c.MinPasses == 0) {
+    EXPECT_EQ(Ui().PumpPasses(), passes);
+  }
+  if (c.TimedOut) {
+    EXPECT_GE(Ui().GetTickCount() - start, 10000u);
+  }
   EXPECT_EQ(LogOf("UserControl_Terminate").size(), c.TimedOut ? 1u : 0u) << ::testing::PrintToString(Log());
   // Shut-down ran: the checkboxes are off, the set saved, every host object released.
   EXPECT_FALSE(Host().Tree().Checkboxes());

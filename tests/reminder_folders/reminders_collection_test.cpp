@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "common/session_fixture.h"
+#include "common/page_fixture.h"
 
 namespace bellnest {
 namespace {
@@ -53,7 +53,7 @@ class ReminderSet : public testing_support::SessionTest {
     ASSERT_TRUE(Outlook().AddFault(fault).Ok());
   }
   void ExpectLogged(const char* procedure, const std::string& context) {
-    const nlohmann::json log = Log();
+    const nlohmann::json log = LogJson();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back()["module"], "basPPPickFolders");
     EXPECT_EQ(log.back()["procedure"], procedure);
@@ -87,19 +87,21 @@ TEST_P(StoredSet, JoinsTheSetAndTrimsTheScopeAndIsSavedAgain) {
   StartUp(c.Online);
   EXPECT_EQ(SetPaths(), c.Set);
   EXPECT_EQ(Scope(), c.Scope);
-  if (c.Adds) EXPECT_EQ(ScopeAdds(), *c.Adds);
+  if (c.Adds) {
+    EXPECT_EQ(ScopeAdds(), *c.Adds);
+  }
   EXPECT_EQ(OfflineEntries(), c.Offline);
   ExpectOneStopThenStart();
   if (c.Logged) {
-    ASSERT_EQ(Log().size(), 1u) << LogText();
-    EXPECT_EQ(Log()[0]["number"], std::to_string(err::kMapiNetworkError));
+    ASSERT_EQ(LogJson().size(), 1u) << LogText();
+    EXPECT_EQ(LogJson()[0]["number"], std::to_string(err::kMapiNetworkError));
     ExpectLogged(c.Logged, std::string("Error in ") + c.Logged);
   } else {
-    EXPECT_TRUE(Log().empty()) << LogText();
+    EXPECT_TRUE(LogJson().empty()) << LogText();
   }
   SaveRemindersCollection();
   EXPECT_EQ(StoredList(), List(c.Saved));
-  EXPECT_EQ(Value(ProfileKey(), kStoreIdValue), DefaultStoreId());
+  EXPECT_EQ(Bytes(ProfileKey(), kStoreIdValue), DefaultStoreId());
   EXPECT_EQ(world_->Registry().GetValue(kHkeyCurrentUser, ProfileKey(), kReminderFoldersValue)->Type, reg::kSz);
 }
 
@@ -183,10 +185,10 @@ TEST_P(UnusableStoredSet, TheSetIsSeededFromTheScopeAndNoStoredEntryIsUsed) {
   EXPECT_EQ(Scope(), kSeeded);
   EXPECT_EQ(world_->Registry().KeyExists(kHkeyCurrentUser, ProfileKey()), c.KeyKept);
   // The options one level up are untouched.
-  EXPECT_TRUE(Value(kProductKeyPath, "IncludeSubfolders").has_value());
+  EXPECT_TRUE(Bytes(kProductKeyPath, "IncludeSubfolders").has_value());
   EXPECT_TRUE(State().IncludeSubfoldersFlag && State().DisableDefaultFoldersFlag);
   ExpectOneStopThenStart();
-  EXPECT_TRUE(Log().empty()) << LogText();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, UnusableStoredSet,
@@ -211,8 +213,8 @@ TEST_F(ReminderSet, OfflineEntriesFollowTheSetsOwnEvenWhenTheSetIsEmpty) {
   ClearOfflineFoldersCollection();
   SaveRemindersCollection();  // an empty set still writes the value, empty, and the store
   EXPECT_EQ(StoredList(), "");
-  EXPECT_EQ(Value(ProfileKey(), kStoreIdValue), DefaultStoreId());
-  EXPECT_TRUE(Log().empty()) << LogText();
+  EXPECT_EQ(Bytes(ProfileKey(), kStoreIdValue), DefaultStoreId());
+  EXPECT_TRUE(LogJson().empty()) << LogText();
 }
 
 TEST_F(ReminderSet, AFolderWhoseIdentifierCannotBeReadIsSavedUnderItsKeyAndTheFailureLogged) {
@@ -224,8 +226,8 @@ TEST_F(ReminderSet, AFolderWhoseIdentifierCannotBeReadIsSavedUnderItsKeyAndTheFa
   ASSERT_TRUE(Outlook().AddFault(fault).Ok());
   SaveRemindersCollection();
   EXPECT_EQ(StoredPaths(), (Paths{"Inbox/A", "Inbox/B"}));
-  ASSERT_EQ(Log().size(), 1u) << LogText();
-  EXPECT_EQ(Log()[0]["number"], std::to_string(err::kMapiNetworkError));
+  ASSERT_EQ(LogJson().size(), 1u) << LogText();
+  EXPECT_EQ(LogJson()[0]["number"], std::to_string(err::kMapiNetworkError));
   ExpectLogged("SaveRemindersCollection", "Error in SaveRemindersCollection");
 }
 
@@ -244,10 +246,10 @@ TEST_F(ReminderSet, WithoutAProfileNameTheProductKeyIsNeitherReadNorDeletedNorWr
   EXPECT_EQ(SetPaths(), kSeeded);
   ExpectOneStopThenStart();
   EXPECT_TRUE(State().IncludeSubfoldersFlag);
-  ASSERT_EQ(Log().size(), 1u) << LogText();
+  ASSERT_EQ(LogJson().size(), 1u) << LogText();
   ExpectLogged("SetRemindersCollection", "No mail profile name: the stored reminder folders were not read");
   SaveRemindersCollection();
-  ASSERT_EQ(Log().size(), 2u) << LogText();
+  ASSERT_EQ(LogJson().size(), 2u) << LogText();
   ExpectLogged("SaveRemindersCollection", "No mail profile name: the reminder folders were not saved");
 
   const std::vector<sim::RegValue> after = world_->Registry().Values(kHkeyCurrentUser, kProductKeyPath);

@@ -8,7 +8,7 @@
 
 #include <set>
 
-#include "common/session_fixture.h"
+#include "common/page_fixture.h"
 
 namespace bellnest {
 namespace {
@@ -32,25 +32,28 @@ struct Observed {
 class ReminderSetFaultSweep : public testing_support::SessionTest, public ::testing::WithParamInterface<bool> {
  protected:
   Observed Run(const std::optional<sim::FaultRule>& fault) {
-    UseOutlook(std::make_unique<sim::SimulatedOutlook>());
+    FreshWorld();
+    UseProfile();
     sim::ProfileModel& model = Outlook().Model();
     model.Store(model.DefaultStore)
         .Reminders->Containers.push_back(model.ContainerFor(model.FolderByPath("Team Calendar")));
     SetOptions(1, 1);
     StoreRaw(Id("Calendar") + "," + Id("Inbox/Projects") + "," + Id("Tasks/Errands") + "," + kUnopenable,
              DefaultStoreId());
-    if (fault) EXPECT_TRUE(Outlook().AddFault(*fault).Ok());
+    if (fault) {
+      EXPECT_TRUE(Outlook().AddFault(*fault).Ok());
+    }
     Observed seen;
     StartUp(GetParam());
     seen.Flags = State().IncludeSubfoldersFlag && State().DisableDefaultFoldersFlag;
     seen.SaveBegin = Outlook().Calls().size();
     ExitHandler();
     seen.Calls = Outlook().Calls();
-    seen.Log = Log();
+    seen.Log = LogJson();
     seen.Stored = StoredList().value_or("");
     seen.StoredPaths = StoredPaths();
-    seen.IncludeSubfolders = Value(kProductKeyPath, "IncludeSubfolders");
-    seen.DisableDefaultFolders = Value(kProductKeyPath, "DisableDefaultFolders");
+    seen.IncludeSubfolders = Bytes(kProductKeyPath, "IncludeSubfolders");
+    seen.DisableDefaultFolders = Bytes(kProductKeyPath, "DisableDefaultFolders");
     seen.Running = Outlook().SearchRunning();
     seen.LiveObjects = Outlook().LiveObjects();
     return seen;
@@ -107,8 +110,12 @@ TEST_P(ReminderSetFaultSweep, EveryFailingCallKeepsTheSearchTheOptionsAndTheStor
 
     const size_t lastStop = Last(run.Calls, "Stop");
     const size_t lastStart = Last(run.Calls, "Start");
-    if (lastStop < run.Calls.size()) EXPECT_LT(lastStop, lastStart);
-    if (!(target.Kind == sim::kind::kRdoSearchFolder && target.Method == "Start")) EXPECT_TRUE(run.Running);
+    if (lastStop < run.Calls.size()) {
+      EXPECT_LT(lastStop, lastStart);
+    }
+    if (!(target.Kind == sim::kind::kRdoSearchFolder && target.Method == "Start")) {
+      EXPECT_TRUE(run.Running);
+    }
     EXPECT_EQ(run.IncludeSubfolders, std::string("\x01\0\0\0", 4));
     EXPECT_EQ(run.DisableDefaultFolders, std::string("\x01\0\0\0", 4));
     EXPECT_TRUE(run.Flags);
@@ -130,7 +137,9 @@ TEST_P(ReminderSetFaultSweep, EveryFailingCallKeepsTheSearchTheOptionsAndTheStor
       EXPECT_EQ(entry["module"], "basPPPickFolders");
       EXPECT_EQ(entry["procedure"], n >= run.SaveBegin ? "SaveRemindersCollection" : "SetRemindersCollection");
     }
-    if (n >= run.SaveBegin || n == start) EXPECT_EQ(run.Log.size(), 1u) << run.Log.dump(2);
+    if (n >= run.SaveBegin || n == start) {
+      EXPECT_EQ(run.Log.size(), 1u) << run.Log.dump(2);
+    }
   }
   // The sweep reached every kind of call the load and the save make.
   EXPECT_EQ(methodsSwept,

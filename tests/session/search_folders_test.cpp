@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/session_fixture.h"
+#include "common/page_fixture.h"
 
 namespace bellnest {
 namespace {
@@ -36,7 +36,7 @@ class SearchFolders : public testing_support::SessionTest {
   // The log as "module.procedure: context" lines.
   Paths LogLines() {
     Paths lines;
-    for (const auto& e : Log())
+    for (const auto& e : LogJson())
       lines.push_back(e["module"].get<std::string>() + "." + e["procedure"].get<std::string>() + ": " +
                       e["context"].get<std::string>());
     return lines;
@@ -71,7 +71,7 @@ TEST_F(SearchFolders, AddingAppendsBetweenStopAndStartAndRemovingTakesTheFirstMa
   EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Inbox/X")));
   EXPECT_EQ(NewHistory(), (Paths{"Stop", "Start"}));
   EXPECT_TRUE(Outlook().SearchRunning());
-  EXPECT_TRUE(Log().empty()) << LogText();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
   // Removing down to nothing and adding again leaves a list of one.
   for (const char* path : {"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B"})
     ASSERT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open(path)));
@@ -117,7 +117,7 @@ TEST_F(SearchFolders, WithoutTheRemindersFolderBothReturnFalseAndTouchNothing) {
   EXPECT_TRUE(NewHistory().empty());
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kRdoSearchContainers, "Add"), 0);
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kRdoSearchContainers, "Count"), 0);
-  EXPECT_TRUE(Log().empty()) << LogText();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
 }
 
 }  // namespace
