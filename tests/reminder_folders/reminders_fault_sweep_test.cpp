@@ -86,8 +86,9 @@ TEST_P(ReminderSetFaultSweep, EveryFailingCallKeepsTheSearchTheOptionsAndTheStor
   const size_t setBegin = find(0, sim::kind::kRdoSearchFolder, "SearchContainers") + 1;
   const size_t stop = find(setBegin, sim::kind::kRdoSearchFolder, "Stop");
   const size_t start = Last(std::vector<sim::HostCall>(clean.Calls.begin(), clean.Calls.begin() + clean.SaveBegin), "Start");
-  size_t pruneBegin = start;
+  size_t pruneBegin = start, lastItem = start;  // the count read before pruning; the last container examined
   while (pruneBegin > 0 && clean.Calls[pruneBegin].Method != "Count") --pruneBegin;
+  while (lastItem > 0 && clean.Calls[lastItem].Method != "Item") --lastItem;
   ASSERT_LT(stop, pruneBegin);
   ASSERT_LT(start, clean.SaveBegin);
 
@@ -131,14 +132,19 @@ TEST_P(ReminderSetFaultSweep, EveryFailingCallKeepsTheSearchTheOptionsAndTheStor
         EXPECT_NE(run.Stored.find(Id(path)), std::string::npos) << path << " lost: " << run.Stored;
       EXPECT_NE(run.Stored.find(kUnopenable), std::string::npos) << "offline entry lost: " << run.Stored;
     }
-    // Whatever reaches the log is the fault, reported by the procedure it failed in.
-    for (const auto& entry : run.Log) {
-      EXPECT_EQ(entry["number"], std::to_string(err::kMapiNetworkError));
-      EXPECT_EQ(entry["module"], "basPPPickFolders");
-      EXPECT_EQ(entry["procedure"], n >= run.SaveBegin ? "SaveRemindersCollection" : "SetRemindersCollection");
-    }
-    if (n >= run.SaveBegin || n == start) {
-      EXPECT_EQ(run.Log.size(), 1u) << run.Log.dump(2);
+    // The log: errors pending in the reconciliation are cleared whenever a lookup in the set
+    // misses and before a container is pruned. The last container pruned, Calendar, is a member
+    // examined after Tasks, which is not, so only what fails after it stays pending: a
+    // comparison of Calendar with the default folders, and the final Start. Every failure in
+    // the save is reported, once.
+    const bool saving = n >= clean.SaveBegin;
+    const bool logged = saving || n == start || (compare && n > lastItem);
+    ASSERT_EQ(run.Log.size(), logged ? 1u : 0u) << run.Log.dump(2);
+    if (logged) {
+      const std::string procedure = saving ? "SaveRemindersCollection" : "SetRemindersCollection";
+      EXPECT_EQ(run.Log[0]["number"], std::to_string(err::kMapiNetworkError));
+      EXPECT_EQ(run.Log[0]["module"], "basPPPickFolders");
+      EXPECT_EQ(run.Log[0]["context"], "Error in " + procedure);
     }
   }
   // The sweep reached every kind of call the load and the save make.
