@@ -16,7 +16,7 @@ set(upward "")
 foreach(file IN LISTS files)
   string(REGEX MATCH "^[^/]+" folder "${file}")
   if(NOT DEFINED layer_${folder})
-    continue()  # the Windows world and the COM server stand on the whole core
+    continue()  # platform/ and com/ implement the seams and may use the whole core
   endif()
   file(STRINGS ${SOURCE_DIR}/src/${file} includes REGEX "^#include \"[^/\"]+/")
   foreach(line IN LISTS includes)

@@ -30,6 +30,8 @@ class AddInObjectDispatch final : public Dispatch, public SimObject {
   Result<Variant> GetProperty(std::string_view name) override {
     const std::string method(name);
     return W().Invoke<Result<Variant>>(kind_, method.c_str(), {}, "", [&]() -> Result<Variant> {
+      if (EqualsIgnoringCase(name, "PPClass") && W().Model.AddIn.PPClassText)
+        return Variant(*W().Model.AddIn.PPClassText);
       if (EqualsIgnoringCase(name, "PPClass") && W().Model.AddIn.HasPPClass)
         return Variant(DispatchPtr(std::make_shared<PPClassDispatch>(world_)));
       return RuntimeError(err::kObjectDoesNotSupport);

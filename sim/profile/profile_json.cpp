@@ -216,10 +216,13 @@ class ProfileParser {
       return true;
     }
     const std::string at = "/addIn";
+    // A text for PPClass stands for an add-in whose PPClass is not an object.
+    const bool ppClassText = it->is_object() && it->contains("ppClass") && (*it)["ppClass"].is_string();
     if (!ExpectObject(*it, at, {"listed", "connected", "ppClass", "online"}) ||
         !ReadBool(*it, "listed", at, model_.AddIn.Listed) || !ReadBool(*it, "connected", at, model_.AddIn.Connected) ||
-        !ReadBool(*it, "ppClass", at, model_.AddIn.HasPPClass))
+        (!ppClassText && !ReadBool(*it, "ppClass", at, model_.AddIn.HasPPClass)))
       return false;
+    if (ppClassText) model_.AddIn.PPClassText = (*it)["ppClass"].get<std::string>();
     if (auto online = it->find("online"); online != it->end()) {
       if (online->is_boolean()) {
         model_.AddIn.Online = online->get<bool>();
@@ -605,7 +608,8 @@ std::string ProfileToJson(const ProfileModel& model) {
   root["pageSite"] = {{"application", model.SiteHasApplication}};
   root["addIn"] = {{"listed", model.AddIn.Listed},
                    {"connected", model.AddIn.Connected},
-                   {"ppClass", model.AddIn.HasPPClass},
+                   {"ppClass", model.AddIn.PPClassText ? ordered_json(*model.AddIn.PPClassText)
+                                                       : ordered_json(model.AddIn.HasPPClass)},
                    {"online", VariantJson(model.AddIn.Online)}};
   root["defaultStore"] =
       model.DefaultStore == kNone ? ordered_json(nullptr) : ordered_json(model.Store(model.DefaultStore).Name);

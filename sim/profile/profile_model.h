@@ -86,7 +86,8 @@ struct AddInModel {
   bool Listed = true;     // COMAddIns.Item("Bellnest.Connect") finds it
   bool Connected = true;  // COMAddIn.Object is the add-in's object, else Nothing
   bool HasPPClass = true;
-  Variant Online = true;  // what PPClass.Online answers
+  std::optional<std::string> PPClassText;  // PPClass answers this text instead of an object
+  Variant Online = true;                   // what PPClass.Online answers
 };
 
 // When Outlook takes a search scope: it silently stops reminders for a scope it rejects.

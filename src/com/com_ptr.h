@@ -1,4 +1,4 @@
-// The one smart pointer for COM interfaces in both DLLs and their tests: it owns one reference,
+// The one smart pointer for COM interfaces in the Windows code and its tests: it owns one reference,
 // releases it once, and hands out the address of its pointer only after letting go of what it
 // held, so no code path releases by hand.
 #pragma once

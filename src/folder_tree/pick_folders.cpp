@@ -10,7 +10,8 @@ namespace bellnest {
 
 namespace {
 
-// `If folder.Fields(tag) = True Then`: a failing read counts as true.
+// Whether a flag property of the folder is set. A failing read counts as set: for
+// PR_SUBFOLDERS that means the subfolders are looked for rather than hidden by a passing failure.
 bool FieldIsTrue(ErrorTrap& trap, const RdoFolderPtr& folder, uint32_t tag) {
   Result<Variant> value = Call(folder, &RdoFolder::Fields, tag);
   if (!value.Ok()) return trap.Test(value.Error());

@@ -18,6 +18,8 @@ const char* RuntimeDescription(int32_t number) {
       return "ActiveX component can't create object";
     case err::kObjectDoesNotSupport:
       return "Object doesn't support this property or method";
+    case err::kObjectRequired:
+      return "Object required";
     case err::kDuplicateKey:
       return "This key is already associated with an element of this collection";
     case err::kFileNotFound:

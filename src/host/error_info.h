@@ -1,6 +1,6 @@
 // The host error type and the value-or-error result every fallible call returns.
-// Mirrors the run-time's error object (number, description, source) so log entries look
-// exactly like those of the original system.
+// Mirrors the run-time's error object (number, description, source), so that a log entry
+// reads the same whichever world raised it and a support engineer can look the number up.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,7 @@ inline constexpr int32_t kTypeMismatch = 13;
 inline constexpr int32_t kObjectNotSet = 91;
 inline constexpr int32_t kCantCreateObject = 429;
 inline constexpr int32_t kObjectDoesNotSupport = 438;
+inline constexpr int32_t kObjectRequired = 424;
 inline constexpr int32_t kDuplicateKey = 457;
 inline constexpr int32_t kFileNotFound = 53;
 inline constexpr int32_t kPathFileAccess = 75;

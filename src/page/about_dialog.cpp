@@ -9,21 +9,32 @@
 
 namespace bellnest {
 
-frmPPAbout::frmPPAbout() {
-  // Design-time texts, shown where loading fails.
-  texts_.Caption = "About";
-  texts_.Title = "Application Title";
-  texts_.Version = "Version";
-  texts_.Description = "App Description";
-  texts_.Company = "Quillfen Systems, Inc.";
-  texts_.Disclaimer =
+namespace {
+
+// The design-time texts, shown where loading fails.
+AboutBoxTexts DesignTexts() {
+  AboutBoxTexts texts;
+  texts.Caption = "About";
+  texts.Title = "Application Title";
+  texts.Version = "Version";
+  texts.Description = "App Description";
+  texts.Company = "Quillfen Systems, Inc.";
+  texts.Disclaimer =
       "Warning: This computer program is protected by copyright law and international treaties. Unauthorized "
       "reproduction or distribution of this program, or any portion of it, may result in severe civil and criminal "
       "penalties, and will be prosecuted to the maximum extent possible under the law.";
+  return texts;
 }
+
+}  // namespace
+
+frmPPAbout::frmPPAbout() : texts_(DesignTexts()) {}
 
 void frmPPAbout::Form_Load() {
   ErrorTrap trap(kAboutModule, "Form_Load");
+  // Each load starts from the design-time texts, as a freshly loaded form does, so a step that
+  // fails now never shows what an earlier opening found.
+  texts_ = DesignTexts();
   texts_.Caption = "About Bellnest";
   VersionResource version;
   if (trap.Take(Ui().LibraryVersion(), version)) {

@@ -129,11 +129,17 @@ void UserControl1::UserControl_InitProperties() {
   if (!addIn) {
     trap.Report("Could not get COM add-in object's public class");
   } else {
+    // PPClass must be an object: a value of another kind fails as taking it for one does.
     Variant ppClass;
-    trap.Take(addIn->GetProperty("PPClass"), ppClass);
-    if (trap.Pending()) trap.Report("Could not get COM add-in object's public class");
     DispatchPtr ppObject;
-    if (auto* object = std::get_if<DispatchPtr>(&ppClass)) ppObject = *object;
+    if (trap.Take(addIn->GetProperty("PPClass"), ppClass)) {
+      if (auto* object = std::get_if<DispatchPtr>(&ppClass)) {
+        ppObject = *object;
+      } else {
+        trap.Raise(RuntimeError(err::kObjectRequired));
+      }
+    }
+    if (trap.Pending()) trap.Report("Could not get COM add-in object's public class");
     Variant online;
     if (trap.Take(Call(ppObject, &Dispatch::GetProperty, std::string_view("Online")), online)) {
       trap.Take(ToBoolean(online), state.OutlookOnline);
@@ -149,11 +155,17 @@ void UserControl1::UserControl_InitProperties() {
   for (int32_t i = 1; i <= count; ++i) {
     RdoFolderPtr folder;
     if (!trap.Take(set.Item(i), folder)) continue;
-    // A folder of no store is left out; one whose identifiers cannot be read fails the add.
-    std::string storeId;
+    // A folder of no store is left out. One whose StoreID cannot be read counts as having a
+    // store: the add is tried and reads the key afresh, so a passing failure loses no folder
+    // (it would stay ticked in the tree but drop out of the scope and the stored set).
+    Result<std::string> storeId = Call(folder, &RdoFolder::StoreID);
+    if (!trap.TestThat(storeId, [](const std::string& id) { return !id.empty(); })) continue;
+    if (!storeId.Ok()) storeId = Call(folder, &RdoFolder::StoreID);
+    std::string keyStoreId;
     std::string entryId;
-    if (!trap.Take(Call(folder, &RdoFolder::StoreID), storeId) || storeId.empty()) continue;
-    if (trap.Take(folder->EntryID(), entryId)) trap.Take(SelectedFolders->Add(folder, MakeFolderKey(storeId, entryId)));
+    if (trap.Take(storeId, keyStoreId) && trap.Take(folder->EntryID(), entryId)) {
+      trap.Take(SelectedFolders->Add(folder, MakeFolderKey(keyStoreId, entryId)));
+    }
   }
 
   LoadReminderFolders(TreeView1());
@@ -342,22 +354,27 @@ void UserControl1::ProcessNodeCheck(const TreeNodePtr& node) {
     }
   } else {
     if (!IsRefusedType(type) && found) {
+      // When the selected folder's EntryID cannot be read the removal still runs: a folder the
+      // user cleared must not reach the scope and the stored set.
       RdoFolderPtr item;
-      std::string itemEntryId;
-      if (trap.Take(SelectedFolders->Item(selectionKey), item) &&
-          trap.Take(Call(item, &RdoFolder::EntryID), itemEntryId) && itemEntryId == entryId) {
+      trap.Take(SelectedFolders->Item(selectionKey), item);
+      if (trap.TestThat(Call(item, &RdoFolder::EntryID), [&](const std::string& id) { return id == entryId; })) {
         trap.Take(SelectedFolders->Remove(selectionKey));
       }
     }
     if (cascade()) {
-      // The root stays expanded; every other node of the subtree collapses.
-      TreeNodePtr root;
-      int32_t rootIndex = -1;
-      int32_t ownIndex = 0;
-      trap.Take(Call(node, &TreeNode::Root), root);
-      trap.Take(Call(root, &TreeNode::Index), rootIndex);
-      trap.Take(Call(node, &TreeNode::Index), ownIndex);
-      trap.Take(Call(node, &TreeNode::PutExpanded, rootIndex == ownIndex));
+      // The root stays expanded; every other node of the subtree collapses. A node that cannot
+      // be told from the root counts as the root: it stays open rather than folding away.
+      auto isRoot = [&]() -> Result<bool> {
+        Result<TreeNodePtr> root = Call(node, &TreeNode::Root);
+        if (!root.Ok()) return root.Error();
+        Result<int32_t> rootIndex = Call(root.Value(), &TreeNode::Index);
+        if (!rootIndex.Ok()) return rootIndex.Error();
+        Result<int32_t> ownIndex = Call(node, &TreeNode::Index);
+        if (!ownIndex.Ok()) return ownIndex.Error();
+        return rootIndex.Value() == ownIndex.Value();
+      };
+      trap.Take(Call(node, &TreeNode::PutExpanded, trap.Test(isRoot())));
       visitChildren(false);
     }
   }

@@ -65,11 +65,32 @@ std::vector<std::string> SplitAtCommas(const std::string& list) {
   return parts;
 }
 
-// Without a profile name the key path would name the product's own key, which holds the
-// options: the stored set is then neither read, deleted nor written, and the log says so.
+// Whether the mail profile's name can name one key right below the product's key. Refused:
+// a backslash (it names a key further down, and "\" the product's own key, which holds the
+// options and which a later start-up would delete as a stale set), a name of spaces only
+// (blank wherever it is shown, so taken for no name), a NUL (the ANSI registry calls end the
+// name there) and more than 255 characters (the registry's limit for a key name). Leading and
+// trailing spaces are kept as they are: the registry keeps them, and trimming could let two
+// profiles share one stored set.
+bool IsKeyName(const std::string& name) {
+  if (name.find_first_of(std::string("\\\0", 2)) != std::string::npos) return false;
+  if (name.find_first_not_of(' ') == std::string::npos) return false;
+  size_t utf16Units = 0;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) ++utf16Units;  // a character starts here
+    if (byte >= 0xF0) ++utf16Units;           // beyond the Basic Multilingual Plane: two units
+  }
+  return utf16Units <= 255;
+}
+
+// Without a usable profile name the key path would name the product's own key or another one:
+// the stored set is then neither read, deleted nor written, and the log says so.
 bool ProfileKnown(std::string_view procedure, std::string_view what) {
-  if (!State().ProfileName.empty()) return true;
-  LogError(ErrorInfo{}, kPickFoldersModule, procedure, std::string("No mail profile name: ") + std::string(what));
+  const std::string& name = State().ProfileName;
+  if (!name.empty() && IsKeyName(name)) return true;
+  const char* why = name.empty() ? "No mail profile name: " : "Mail profile name is not a registry key name: ";
+  LogError(ErrorInfo{}, kPickFoldersModule, procedure, why + std::string(what));
   return false;
 }
 

@@ -31,19 +31,22 @@ bool clsPPSearchFolders::RemoveFolderFromDefaultReminders(const RdoFolderPtr& fo
   int32_t count = 0;
   trap.Take(Call(state.SearchContainers, &RdoSearchContainers::Count), count);
 
-  std::string folderEntryId;
-  const bool folderKnown = trap.Take(Call(folder, &RdoFolder::EntryID), folderEntryId);
+  // The list entry lives across the loop: when Item(i) fails, the entry of the place before
+  // is compared again (it did not match), so a failing read never removes container i. Only
+  // at the first place is there no entry, and the failing test then counts as a match.
+  RdoFolderPtr entry;
   for (int32_t i = 1; i <= count; ++i) {
-    RdoFolderPtr entry;
-    std::string entryId;
-    if (!trap.Take(Call(state.SearchContainers, &RdoSearchContainers::Item, i), entry) ||
-        !trap.Take(Call(entry, &RdoFolder::EntryID), entryId) || !folderKnown) {
-      // `If Session.CompareEntryIDs(entry.EntryID, folder.EntryID) Then`: a failing operand
-      // fails the test, which counts as a match.
-      trap.Take(Call(state.SearchContainers, &RdoSearchContainers::Remove, i));
-      break;
-    }
-    if (trap.Test(Call(state.Session, &RdoSession::CompareEntryIDs, entryId, folderEntryId))) {
+    trap.Take(Call(state.SearchContainers, &RdoSearchContainers::Item, i), entry);
+    // Both identifiers are read for each comparison; a failing read fails the test, which
+    // counts as a match.
+    auto same = [&]() -> Result<bool> {
+      Result<std::string> entryId = Call(entry, &RdoFolder::EntryID);
+      if (!entryId.Ok()) return entryId.Error();
+      Result<std::string> folderEntryId = Call(folder, &RdoFolder::EntryID);
+      if (!folderEntryId.Ok()) return folderEntryId.Error();
+      return Call(state.Session, &RdoSession::CompareEntryIDs, entryId.Value(), folderEntryId.Value());
+    };
+    if (trap.Test(same())) {
       trap.Take(Call(state.SearchContainers, &RdoSearchContainers::Remove, i));
       break;
     }

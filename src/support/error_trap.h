@@ -61,13 +61,22 @@ class ErrorTrap {
     return condition.Value();
   }
 
-  // The test of `If Not condition Then`: a failing condition also counts as true here.
+  // The test of a negated condition: a failing condition also counts as true here, so the
+  // steps it guards run.
   bool TestNot(const Result<bool>& condition) {
     if (!condition.Ok()) {
       Raise(condition.Error());
       return true;
     }
     return !condition.Value();
+  }
+
+  // The test of a condition on a step's value, such as whether a folder's StoreID is empty:
+  // when the step fails, so does the test, which counts as true.
+  template <class T, class Pred>
+  bool TestThat(const Result<T>& value, Pred&& holds) {
+    if (!value.Ok()) return Test(value.Error());
+    return holds(value.Value());
   }
 
   void Raise(ErrorInfo error) { pending_ = std::move(error); }

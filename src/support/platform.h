@@ -1,5 +1,5 @@
-// The seams of the outside world gathered in one object per thread. The COM server, the page
-// driver and each test fixture install one; a seam left unset answers every call with a
+// The seams of the outside world gathered in one object per thread. The page driver and each
+// test fixture install one; a seam left unset answers every call with a
 // failure, so a missing seam is a logged failure, never a crash.
 #pragma once
 

@@ -76,6 +76,31 @@ TEST_F(OptionsPage, SetUpShowsTheStoredOptionsAndACopyOfTheSetWithoutMarkingTheP
   EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
 }
 
+TEST_F(OptionsPage, AFolderWhoseStoreIdCannotBeReadOnceStillJoinsTheSelection) {
+  // Set-up's copy of the set reads the Inbox's StoreID last while the page opens.
+  int reads = 0;
+  {
+    sim::NativeWorld world;
+    sim::SimulatedOutlook outlook;
+    sim::PageHost(world, outlook).Open();
+    for (const sim::HostCall& call : outlook.Calls())
+      reads += call.Kind == sim::kind::kRdoFolder && call.Method == "StoreID" && call.Target == outlook.Id("Inbox");
+  }
+  ResetSharedState();
+  UseProfile();
+  sim::FaultRule fault = sim::MakeFault(sim::kind::kRdoFolder, "StoreID");
+  fault.Target = Outlook().Id("Inbox");
+  fault.Nth = reads;
+  ASSERT_TRUE(Outlook().AddFault(fault).Ok());
+  Host().Open();
+  Host().Paint();
+  EXPECT_EQ(Selection(), kDefaults);
+  EXPECT_TRUE(Node("Inbox")->Checked().Value());
+  const std::vector<LogEntry> entries = LogOf("UserControl_InitProperties");
+  ASSERT_EQ(entries.size(), 1u) << ::testing::PrintToString(Log());
+  EXPECT_EQ(entries[0].Context, "Error in UserControl_InitProperties");  // the failed read, met and reported
+}
+
 // ---- The companion add-in -----------------------------------------------------------------
 
 struct AddInCase {
@@ -122,6 +147,11 @@ INSTANTIATE_TEST_SUITE_P(
                   R"({"ppClass": false})",
                   true,
                   {{"Could not get COM add-in object's public class", err::kObjectDoesNotSupport},
+                   {"Error in UserControl_InitProperties", err::kObjectNotSet}}},
+        AddInCase{"PublicClassNotAnObject",
+                  R"({"ppClass": "PPClass"})",
+                  true,
+                  {{"Could not get COM add-in object's public class", err::kObjectRequired},
                    {"Error in UserControl_InitProperties", err::kObjectNotSet}}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -253,12 +283,13 @@ struct VersionCase {
 
 class AboutVersion : public OptionsPage, public ::testing::WithParamInterface<VersionCase> {};
 
-TEST_P(AboutVersion, ShowsTheLibrarysVersionOrTheDesignTextsAndLogsOnce) {
+TEST_P(AboutVersion, ShowsTheLibrarysVersionOrTheDesignTextsNotTheLastOnesAndLogsOnce) {
   OpenPage();
+  Host().About();  // an earlier opening that read the version
   Ui().SetVersion(GetParam().Resource);
   Host().About();
-  ASSERT_EQ(Ui().AboutBoxes().size(), 1u);
-  const AboutBoxTexts& texts = Ui().AboutBoxes()[0];
+  ASSERT_EQ(Ui().AboutBoxes().size(), 2u);
+  const AboutBoxTexts& texts = Ui().AboutBoxes()[1];
   EXPECT_EQ(texts.Caption, "About Bellnest");
   EXPECT_EQ(texts.Title, "Bellnest");
   EXPECT_EQ(texts.Version, GetParam().Version);

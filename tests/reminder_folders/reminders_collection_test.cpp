@@ -1,7 +1,7 @@
 // The reminder folder set as the page loads it at start-up and saves it at shut-down: first use
 // against a stored set, stored sets of another store, aliases and duplicates, folders that
-// cannot be opened online and offline, the registry values a save leaves, and a profile
-// without a name, which must never touch the product's options.
+// cannot be opened online and offline, the registry values a save leaves, and a profile name
+// that names no key of its own, which must never touch the product's options.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -231,10 +231,21 @@ TEST_F(ReminderSet, AFolderWhoseIdentifierCannotBeReadIsSavedUnderItsKeyAndTheFa
   ExpectLogged("SaveRemindersCollection", "Error in SaveRemindersCollection");
 }
 
-TEST_F(ReminderSet, WithoutAProfileNameTheProductKeyIsNeitherReadNorDeletedNorWritten) {
-  std::string profile = SmallMailbox(R"("Calendar", "Tasks", "Inbox/X")");
-  profile.insert(1, R"("profileName": "", )");
-  UseProfile(profile);
+// ---- A profile name that names no key of its own -------------------------------------------
+
+struct UnusableName {
+  const char* Name;
+  std::string ProfileName;
+  const char* Why;  // how the log entries begin
+};
+
+class UnusableProfileName : public ReminderSet, public ::testing::WithParamInterface<UnusableName> {};
+
+TEST_P(UnusableProfileName, TheProductKeyIsNeitherReadNorDeletedNorWritten) {
+  const UnusableName& c = GetParam();
+  nlohmann::json profile = nlohmann::json::parse(SmallMailbox(R"("Calendar", "Tasks", "Inbox/X")"));
+  profile["profileName"] = c.ProfileName;
+  UseProfile(profile.dump());
   SetOptions(1, 0);
   // Values a reader of the product key as a profile key would take for a stored set.
   ASSERT_TRUE(
@@ -247,16 +258,27 @@ TEST_F(ReminderSet, WithoutAProfileNameTheProductKeyIsNeitherReadNorDeletedNorWr
   ExpectOneStopThenStart();
   EXPECT_TRUE(State().IncludeSubfoldersFlag);
   ASSERT_EQ(LogJson().size(), 1u) << LogText();
-  ExpectLogged("SetRemindersCollection", "No mail profile name: the stored reminder folders were not read");
+  ExpectLogged("SetRemindersCollection", std::string(c.Why) + "the stored reminder folders were not read");
   SaveRemindersCollection();
   ASSERT_EQ(LogJson().size(), 2u) << LogText();
-  ExpectLogged("SaveRemindersCollection", "No mail profile name: the reminder folders were not saved");
+  ExpectLogged("SaveRemindersCollection", std::string(c.Why) + "the reminder folders were not saved");
 
   const std::vector<sim::RegValue> after = world_->Registry().Values(kHkeyCurrentUser, kProductKeyPath);
   ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].Name + "=" + after[i].Data, before[i].Name + "=" + before[i].Data);
+  for (size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].Name + "=" + after[i].Data, before[i].Name + "=" + before[i].Data);
+  }
   EXPECT_TRUE(world_->Registry().SubKeyNames(kHkeyCurrentUser, kProductKeyPath).empty());
 }
+
+constexpr const char* kNotAKeyName = "Mail profile name is not a registry key name: ";
+INSTANTIATE_TEST_SUITE_P(Names, UnusableProfileName,
+                         ::testing::Values(UnusableName{"Empty", "", "No mail profile name: "},
+                                           UnusableName{"Backslash", "\\", kNotAKeyName},
+                                           UnusableName{"BelowAnotherKey", "Work\\Home", kNotAKeyName},
+                                           UnusableName{"OnlySpaces", "   ", kNotAKeyName},
+                                           UnusableName{"OverTheKeyNameLimit", std::string(256, 'p'), kNotAKeyName}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace bellnest

@@ -108,6 +108,26 @@ INSTANTIATE_TEST_SUITE_P(Faults, FailingSearchEdit,
                                            FailingEdit{"Stop", "Stop", true, {"Add Inbox/B", "Start"}}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+TEST_F(SearchFolders, AListEntryThatCannotBeReadIsNotTakenForTheFolder) {
+  sim::FaultRule second = sim::MakeFault(sim::kind::kRdoSearchContainers, "Item");
+  second.Arg = "2";
+  ASSERT_TRUE(Outlook().AddFault(second).Ok());
+  EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Contacts")));
+  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox"}));
+  EXPECT_TRUE(Outlook().SearchRunning());
+  EXPECT_EQ(LogLines(), Paths{"clsPPSearchFolders.RemoveFolderFromDefaultReminders: Error in RemoveFolderFromDefaultReminders"});
+}
+
+TEST_F(SearchFolders, RemovingAnUnsetFolderFromAnEmptyScopeReadsNothingAndSucceeds) {
+  for (int32_t i = State().SearchContainers->Count().Value(); i >= 1; --i) {
+    ASSERT_TRUE(State().SearchContainers->Remove(i).Ok());
+  }
+  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(nullptr));
+  EXPECT_TRUE(Scope().empty());
+  EXPECT_TRUE(Outlook().SearchRunning());
+  EXPECT_TRUE(LogJson().empty()) << LogText();
+}
+
 TEST_F(SearchFolders, WithoutTheRemindersFolderBothReturnFalseAndTouchNothing) {
   State().RemindersSearchFolder.reset();
   Outlook().ClearCalls();
