@@ -1,21 +1,22 @@
 // A test on one options-page session: a fresh native world, a simulated Outlook (the sample
 // mailbox, or a profile given as JSON) and the page host that installs their seams on this
-// thread. The shared state starts and ends at its start values. Helpers read log files as
-// entries, and set and read the registry values the page owns.
+// thread. The shared state starts and ends at its start values. Readers show what a user or
+// Outlook can see: the log, the registry values the page owns, the reminder set, the scope.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "reminder_folders/reminders_collection.h"
+#include "session/outlook_session.h"
 #include "sim/page_host.h"
 #include "sim/profile/sample_profile.h"
 #include "support/error_log.h"
@@ -25,11 +26,7 @@ namespace bellnest::testing_support {
 
 struct LogEntry {
   int32_t Number = 0;
-  std::string Description;
-  std::string Source;
-  std::string Module;
-  std::string Procedure;
-  std::string Context;
+  std::string Description, Source, Module, Procedure, Context;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const LogEntry& e) {
@@ -47,6 +44,28 @@ inline std::string SampleProfileWith(const std::function<void(nlohmann::json&)>&
 // The sample mailbox's own store, for edits.
 inline nlohmann::json& SampleMailbox(nlohmann::json& profile) { return profile["stores"][0]; }
 
+// A mailbox with every default folder, three user folders below the Inbox and an archive
+// store; the Reminders search watches the given containers.
+inline std::string SmallMailbox(std::string_view containers) {
+  return std::string(R"({"stores": [
+  {"name": "Mailbox", "aliases": ["00570AE5"], "folders": [
+    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox", "folders": [
+      {"name": "A", "class": "IPF.Note", "aliases": ["00A1A500"]},
+      {"name": "B", "class": "IPF.Task", "aliases": ["00B1B500"]},
+      {"name": "X", "class": "IPF.Note"}]},
+    {"name": "Calendar", "class": "IPF.Appointment", "default": "Calendar"},
+    {"name": "Tasks", "class": "IPF.Task", "default": "Tasks"},
+    {"name": "Contacts", "class": "IPF.Contact", "default": "Contacts"},
+    {"name": "Sent Items", "class": "IPF.Note", "default": "SentItems"},
+    {"name": "Drafts", "class": "IPF.Note", "default": "Drafts"},
+    {"name": "Deleted Items", "class": "IPF.Note", "default": "DeletedItems"},
+    {"name": "Outbox", "class": "IPF.Note", "default": "Outbox"},
+    {"name": "Junk E-mail", "class": "IPF.Note", "default": "Junk"}],
+   "reminders": {"containers": [)") +
+         std::string(containers) + R"(]}},
+  {"name": "Archive", "folders": [{"name": "Old", "class": "IPF.Note"}]}]})";
+}
+
 class PageFixture : public ::testing::Test {
  protected:
   PageFixture() { ResetSharedState(); }
@@ -56,17 +75,24 @@ class PageFixture : public ::testing::Test {
     outlook_.reset();
   }
 
-  // Builds the simulated Outlook and the host; an empty text is the sample mailbox.
+  // Builds the simulated Outlook and the host in the same world; an empty text is the sample
+  // mailbox.
   void UseProfile(std::string_view json = {}) {
+    if (json.empty()) return UseOutlook(std::make_unique<sim::SimulatedOutlook>());
+    auto loaded = sim::SimulatedOutlook::FromJson(json, "test-profile.json");
+    ASSERT_TRUE(loaded.Ok()) << loaded.Error().Description;
+    UseOutlook(std::move(loaded).Value());
+  }
+  void UseOutlook(std::unique_ptr<sim::SimulatedOutlook> outlook) {
     host_.reset();
-    if (json.empty()) {
-      outlook_ = std::make_unique<sim::SimulatedOutlook>();
-    } else {
-      auto loaded = sim::SimulatedOutlook::FromJson(json, "test-profile.json");
-      ASSERT_TRUE(loaded.Ok()) << loaded.Error().Description;
-      outlook_ = std::move(loaded).Value();
-    }
-    host_ = std::make_unique<sim::PageHost>(world_, *outlook_);
+    outlook_ = std::move(outlook);
+    host_ = std::make_unique<sim::PageHost>(*world_, *outlook_);
+  }
+  // Starts over: an empty registry and file system, the shared state at its start values.
+  void FreshWorld() {
+    host_.reset();
+    ResetSharedState();
+    world_ = std::make_unique<sim::NativeWorld>();
   }
 
   // Opens the sample mailbox's page (or the given profile's) and paints it once, as Outlook does.
@@ -76,35 +102,37 @@ class PageFixture : public ::testing::Test {
     host_->Open();
     host_->Paint();
   }
+  // What InitProperties does before start-up, then start-up itself (which loads the set).
+  void StartUp(bool online = true) {
+    State().OutlookApp = outlook_->Application();
+    State().OutlookOnline = online;
+    InitHandler();
+  }
 
   sim::SimulatedOutlook& Outlook() { return *outlook_; }
   sim::PageHost& Host() { return *host_; }
   UserControl1& Page() { return host_->Page(); }
   sim::NativeUi& Ui() { return host_->Ui(); }
+  std::string Id(std::string_view path) const { return outlook_->Id(path); }
+  std::string DefaultStoreId() const { return outlook_->Model().Store(outlook_->Model().DefaultStore).EntryID; }
+  // A folder's path for an identifier, "id:<id>" when it names none.
+  std::string PathOf(const std::string& entryId) const { return host_->Describe(entryId); }
 
-  // The entries of the log file, oldest first.
-  std::vector<LogEntry> Log() { return LogAt(LogFilePath()); }
-  // The log that reports go to while LocalDataFolder is still empty: on a fresh thread, set-up
-  // reports before start-up has found the local data folder, and the bare file name is
-  // relative to the current directory.
-  std::vector<LogEntry> EarlyLog() { return LogAt(kLogFileName); }
-
-  std::vector<LogEntry> LogAt(const std::string& windowsPath) {
+  // The entries of the log file, oldest first; EarlyLog is where reports go while the local
+  // data folder is still unknown: the bare file name in the current directory.
+  nlohmann::json LogJson(const std::string& windowsPath = LogFilePath()) const { return host_->LogJson(windowsPath); }
+  std::string LogText() const { return LogJson().dump(2); }
+  std::vector<LogEntry> Log() const { return EarlyLog(LogFilePath()); }
+  std::vector<LogEntry> EarlyLog(const std::string& windowsPath = kLogFileName) const {
     std::vector<LogEntry> entries;
-    for (const auto& json : host_->LogJson(windowsPath)) {
-      LogEntry entry;
-      entry.Number = static_cast<int32_t>(std::strtol(json["number"].get<std::string>().c_str(), nullptr, 10));
-      entry.Description = json["description"];
-      entry.Source = json["source"];
-      entry.Module = json["module"];
-      entry.Procedure = json["procedure"];
-      entry.Context = json["context"];
-      entries.push_back(std::move(entry));
+    for (const auto& json : LogJson(windowsPath)) {
+      entries.push_back({static_cast<int32_t>(std::strtol(json["number"].get<std::string>().c_str(), nullptr, 10)),
+                         json["description"], json["source"], json["module"], json["procedure"], json["context"]});
     }
     return entries;
   }
   // The entries of one procedure, in order.
-  std::vector<LogEntry> LogOf(std::string_view procedure) {
+  std::vector<LogEntry> LogOf(std::string_view procedure) const {
     std::vector<LogEntry> out;
     for (LogEntry& e : Log())
       if (e.Procedure == procedure) out.push_back(std::move(e));
@@ -112,41 +140,85 @@ class PageFixture : public ::testing::Test {
   }
 
   // Registry values under HKEY_CURRENT_USER.
-  void SetDword(const std::string& path, const std::string& name, uint32_t value) {
+  void SetOption(const std::string& name, uint32_t value) {
     std::string data;
     for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    ASSERT_TRUE(world_.Registry().SetValue(kHkeyCurrentUser, path, name, reg::kDword, data));
+    ASSERT_TRUE(world_->Registry().SetValue(kHkeyCurrentUser, kProductKeyPath, name, reg::kDword, data));
   }
-  void SetOption(const std::string& name, uint32_t value) { SetDword(kProductKeyPath, name, value); }
+  void SetOptions(uint32_t includeSubfolders, uint32_t disableDefaultFolders) {
+    SetOption("IncludeSubfolders", includeSubfolders);
+    SetOption("DisableDefaultFolders", disableDefaultFolders);
+  }
   // A value as stored, but for the terminating NUL that Windows stores after a string.
-  std::optional<sim::RegValue> Value(const std::string& path, const std::string& name) {
-    std::optional<sim::RegValue> value = world_.Registry().GetValue(kHkeyCurrentUser, path, name);
+  std::optional<sim::RegValue> Value(const std::string& path, const std::string& name) const {
+    std::optional<sim::RegValue> value = world_->Registry().GetValue(kHkeyCurrentUser, path, name);
     if (value && value->Type == reg::kSz && !value->Data.empty() && value->Data.back() == '\0') value->Data.pop_back();
     return value;
   }
-  // A REG_DWORD value as a number; nullopt when missing or of another type.
-  std::optional<int64_t> Dword(const std::string& path, const std::string& name) {
+  // A value's bytes, or nothing when it is missing.
+  std::optional<std::string> Bytes(const std::string& path, const std::string& name) const {
     std::optional<sim::RegValue> value = Value(path, name);
+    return value ? std::optional<std::string>(value->Data) : std::nullopt;
+  }
+  // A REG_DWORD value as a number; nullopt when missing or of another type.
+  std::optional<int64_t> Option(const std::string& name) {
+    std::optional<sim::RegValue> value = Value(kProductKeyPath, name);
     if (!value || value->Type != reg::kDword || value->Data.size() != 4) return std::nullopt;
     uint32_t n = 0;
     for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uint8_t>(value->Data[static_cast<size_t>(i)]);
     return n;
   }
-  std::optional<int64_t> Option(const std::string& name) { return Dword(kProductKeyPath, name); }
 
-  // The folders of a collection as paths below the store's top folder, in collection order.
-  std::vector<std::string> Paths(const FolderCollectionRef& collection) const {
+  // The stored set of the profile's key, as the previous page left it.
+  std::string ProfileKey() const { return std::string(kProductKeyPath) + "\\" + outlook_->Model().ProfileName; }
+  void StoreSet(const std::vector<std::string>& paths) {
+    std::string list;
+    for (const std::string& path : paths) list += (list.empty() ? "" : ",") + Id(path);
+    StoreRaw(list, DefaultStoreId());
+  }
+  void StoreRaw(std::string_view list, std::string_view storeId) {
+    ASSERT_TRUE(world_->Registry().SetValue(kHkeyCurrentUser, ProfileKey(), kReminderFoldersValue, reg::kSz, list));
+    ASSERT_TRUE(world_->Registry().SetValue(kHkeyCurrentUser, ProfileKey(), kStoreIdValue, reg::kSz, storeId));
+  }
+  std::optional<std::string> StoredList() const { return Bytes(ProfileKey(), kReminderFoldersValue); }
+  // The stored list as folder paths, in order.
+  std::vector<std::string> StoredPaths() const {
     std::vector<std::string> out;
-    if (!collection) return out;
-    for (int32_t i = 1; i <= collection->Count(); ++i)
-      out.push_back(host_->Describe(collection->KeyAt(i).value_or("")));
+    const std::string list = StoredList().value_or("");
+    for (size_t start = 0; !list.empty() && start <= list.size();) {
+      const size_t comma = std::min(list.find(',', start), list.size());
+      out.push_back(PathOf(list.substr(start, comma - start)));
+      start = comma + 1;
+    }
     return out;
   }
-  std::vector<std::string> Selection() { return Paths(Page().SelectedFolders); }
 
-  sim::NativeWorld world_;
+  // The folders of a collection as paths, in collection order; the reminder set, the page's
+  // selection, the offline entries and the search scope.
+  std::vector<std::string> PathsOf(const FolderCollectionRef& collection) const {
+    std::vector<std::string> out;
+    for (int32_t i = 1; collection && i <= collection->Count(); ++i) out.push_back(PathOf(collection->KeyAt(i).value_or("")));
+    return out;
+  }
+  std::vector<std::string> SetPaths() const { return PathsOf(State().RemindersCollection); }
+  std::vector<std::string> Selection() { return PathsOf(Page().SelectedFolders); }
+  std::vector<std::string> OfflineEntries() const {
+    std::vector<std::string> out;
+    StringCollection& offline = OfflineFoldersCollection();
+    for (int32_t i = 1; i <= offline.Count(); ++i) out.push_back(offline.Item(i).ValueOr(""));
+    return out;
+  }
+  std::vector<std::string> Scope() const { return outlook_->SearchContainerPaths(); }
+
+  std::unique_ptr<sim::NativeWorld> world_ = std::make_unique<sim::NativeWorld>();
   std::unique_ptr<sim::SimulatedOutlook> outlook_;
   std::unique_ptr<sim::PageHost> host_;
+};
+
+// Tests of the session's parts below the page: they start on the sample mailbox.
+class SessionTest : public PageFixture {
+ protected:
+  SessionTest() { UseProfile(); }
 };
 
 }  // namespace bellnest::testing_support

@@ -4,7 +4,7 @@
 // a tree past 32767 nodes; the tree reset and repaint themselves.
 #include <gtest/gtest.h>
 
-#include "common/session_fixture.h"
+#include "common/page_fixture.h"
 #include "folder_tree/pick_folders.h"
 #include "page/user_control.h"
 #include "sim/memory_tree.h"
@@ -39,7 +39,7 @@ class FolderTree : public testing_support::SessionTest {
   // Log entries of one procedure.
   size_t LogEntriesOf(std::string_view procedure) {
     size_t count = 0;
-    for (const auto& entry : Log()) count += entry["procedure"] == std::string(procedure);
+    for (const auto& entry : LogJson()) count += entry["procedure"] == std::string(procedure);
     return count;
   }
 };
@@ -50,24 +50,10 @@ TEST_F(FolderTree, TheFirstPaintShowsTheFirstLevelSortedWithImagesAndTheStoredCh
   StoreSet({"Inbox/Projects", "Calendar"});
   OpenAndPaint();
 
-  // Journal and Notes are hidden; Drafts has its own image, Settings (an unknown class) the
-  // plain folder; folders with subfolders show an expand sign; Calendar is in the stored set.
-  EXPECT_EQ(host_->TreeText(),
-            "[-] [ ] #1 Mailbox - Robin Ashdown\n"
-            "    [+] [x] #2 Calendar\n"
-            "    [+] [ ] #3 Contacts\n"
-            "        [ ] #13 Deleted Items\n"
-            "        [ ] #5 Drafts\n"
-            "        [ ] #11 Follow Up\n"
-            "    [+] [ ] #13 Inbox\n"
-            "        [ ] #13 Junk E-mail\n"
-            "        [ ] #13 Outbox\n"
-            "        [ ] #13 Sent Items\n"
-            "        [ ] #12 Settings\n"
-            "    [+] [ ] #13 Sync Issues\n"
-            "    [+] [ ] #11 Tasks\n"
-            "        [ ] #2 Team Calendar\n");
-  EXPECT_TRUE(Log().empty()) << LogText();
+  // The first level as the first_use scenario shows it, with Calendar ticked from the stored set.
+  EXPECT_TRUE(Node("Calendar")->Checked().Value());
+  EXPECT_EQ(ChildTexts(host_->Tree().NodesItem(1).Value()).size(), 13u);
+  EXPECT_TRUE(LogJson().empty()) << LogText();
   EXPECT_FALSE(host_->Page().Dirty());
 
   // Expanding the Inbox loads its level: Projects is checked and has subfolders waiting.
@@ -79,10 +65,10 @@ TEST_F(FolderTree, TheFirstPaintShowsTheFirstLevelSortedWithImagesAndTheStoredCh
   EXPECT_EQ(Node("Inbox/Projects")->Child().Value()->Key().Value(), Id("Inbox/Projects") + "D");
   // Receipts has no class at all: a mail folder, and the failed read of its class is logged.
   EXPECT_EQ(ImageOf("Inbox/Receipts"), image::kMailFolder);
-  ASSERT_EQ(Log().size(), 1u) << LogText();
-  EXPECT_EQ(Log()[0]["procedure"], "GetMailFolderType");
-  EXPECT_EQ(Log()[0]["context"], "Error");
-  EXPECT_EQ(Log()[0]["number"], std::to_string(err::kMapiNotFound));
+  ASSERT_EQ(LogJson().size(), 1u) << LogText();
+  EXPECT_EQ(LogJson()[0]["procedure"], "GetMailFolderType");
+  EXPECT_EQ(LogJson()[0]["context"], "Error");
+  EXPECT_EQ(LogJson()[0]["number"], std::to_string(err::kMapiNotFound));
 }
 
 TEST_F(FolderTree, ExpandingAgainRebuildsTheLevelCollapsedWithChecksFromTheSet) {
@@ -117,6 +103,7 @@ struct FolderCase {
   const char* Class;  // JSON: a quoted class, or null for none
   const char* Role;   // the default folder it is, or ""
   int32_t Image;      // 0: not shown
+  const char* Version = "11.0.0.8010";
 };
 
 // A store whose default folders all carry classes, plus the folder under test, named "Case".
@@ -133,7 +120,8 @@ std::string StoreWith(const FolderCase& c) {
   folders += std::string(R"({"name": "Case", "class": )") + c.Class + "," +
              R"("folders": [{"name": "Below", "class": "IPF.Note"}])" +
              (*c.Role ? std::string(R"(, "default": ")") + c.Role + "\"" : "") + "}";
-  return R"({"stores": [{"name": "Mailbox", "folders": [)" + folders + R"(], "reminders": {"containers": []}}]})";
+  return std::string(R"({"outlookVersion": ")") + c.Version + R"(", "stores": [{"name": "Mailbox", "folders": [)" +
+         folders + R"(], "reminders": {"containers": []}}]})";
 }
 
 class FolderImage : public FolderTree, public ::testing::WithParamInterface<FolderCase> {};
@@ -177,51 +165,27 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{"OutboxWithoutClass", "null", "Outbox", image::kHidden},
                       FolderCase{"JunkAsMail", "\"IPF.Note\"", "Junk", image::kMailFolder},
                       FolderCase{"JunkWithoutClass", "null", "Junk", image::kHidden},
+                      // Outlook 2000 knows no junk folder, so a classless one is a mail folder.
+                      FolderCase{"JunkOnOutlook2000", "null", "Junk", image::kMailFolder, "9.0.0.2711"},
                       FolderCase{"CalendarRoleKeepsItsClass", "\"IPF.Appointment\"", "Calendar", image::kCalendar}),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.Label); });
 
-TEST_F(FolderTree, OnOutlook2000TheJunkFolderIsUnknownSoAClasslessOneIsAMailFolder) {
-  FolderCase junk{"", "null", "Junk", 0};
-  std::string profile = StoreWith(junk);
-  profile.insert(1, R"("outlookVersion": "9.0.0.2711", )");
-  UseProfile(profile);
-  OpenAndPaint();
-  EXPECT_EQ(ImageOf("Case"), image::kMailFolder);
-}
-
-TEST_F(FolderTree, TheTypeOfTheTopFolderAndOfNothing) {
+TEST_F(FolderTree, NothingIsHiddenTheClasslessTopIsAPlainFolderAndAFailingDraftsComparisonMeansDrafts) {
   UseProfile(R"({"stores": [{"name": "Mailbox", "topFolder": {"name": "Top", "class": ""},
-    "folders": [{"name": "Inbox", "class": "IPF.Note", "default": "Inbox"}], "reminders": {}}]})");
+    "folders": [{"name": "Inbox", "class": "IPF.Note", "default": "Inbox"}, {"name": "N", "class": "IPF.Note"}],
+    "reminders": {}}]})");
   host_->Open();
   EXPECT_EQ(GetMailFolderType(nullptr), image::kHidden);
-  RdoFolderPtr top = State().Session->GetFolderFromID(Id(""), "").Value();
-  EXPECT_EQ(GetMailFolderType(top), image::kPlainFolder);
+  EXPECT_EQ(GetMailFolderType(State().Session->GetFolderFromID(Id(""), "").Value()), image::kPlainFolder);
   EXPECT_EQ(LogEntriesOf("GetMailFolderType"), 0u) << LogText();
-}
-
-TEST_F(FolderTree, AFailingDraftsComparisonCountsAsDraftsAndIsLogged) {
-  OpenAndPaint();
-  ASSERT_TRUE(Log().empty()) << LogText();
   ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSession, "CompareEntryIDs")).Ok());
-  RdoFolderPtr folder = State().Session->GetFolderFromID(Id("Inbox/Newsletters"), "").Value();
-  EXPECT_EQ(GetMailFolderType(folder), image::kDrafts);
+  EXPECT_EQ(GetMailFolderType(State().Session->GetFolderFromID(Id("N"), "").Value()), image::kDrafts);
   ASSERT_EQ(LogEntriesOf("GetMailFolderType"), 1u) << LogText();
-  EXPECT_EQ(Log()[0]["module"], "basPPPickFolders");
-  EXPECT_EQ(Log()[0]["context"], "Error");
+  EXPECT_EQ(LogJson().back()["module"], "basPPPickFolders");
+  EXPECT_EQ(LogJson().back()["context"], "Error");
 }
 
 // ---- Expanding in unusual stores -------------------------------------------------------------
-
-TEST_F(FolderTree, AStoreWithoutSubfoldersShowsAnExpandSignThatOpensOnNothing) {
-  UseProfile(R"({"stores": [{"name": "Empty", "topFolder": {"subfolders": false}, "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"}], "reminders": {}}]})");
-  host_->Open();
-  EXPECT_EQ(host_->TreeText(), "[+] [ ] #1 Empty\n");
-  ASSERT_TRUE(host_->Paint());
-  EXPECT_EQ(host_->TreeText(), "    [ ] #1 Empty\n");  // expanded, with nothing below
-  EXPECT_EQ(host_->Tree().NodesCount().Value(), 1);
-  EXPECT_EQ(Outlook().CountCalls(sim::kind::kFolders, "NewEnum"), 0);
-}
 
 TEST_F(FolderTree, ASubfolderTheSessionCannotOpenGetsNoNodeAndLendsNoTypeToTheNext) {
   UseProfile(R"({"stores": [{"name": "Mailbox", "folders": [
@@ -245,19 +209,14 @@ TEST_F(FolderTree, ASubfolderTheSessionCannotOpenGetsNoNodeAndLendsNoTypeToTheNe
   EXPECT_EQ(LogEntriesOf("GetMailFolderType"), 0u) << LogText();
 }
 
-TEST_F(FolderTree, AFolderOutlookCannotFindGetsNoChildrenAndNothingIsLogged) {
+TEST_F(FolderTree, AFolderOutlookCannotFindOrABlankKeyGetsNoChildrenAndNothingIsLogged) {
   OpenAndPaint();
   sim::FaultRule lost = sim::MakeFault(sim::kind::kNameSpace, "GetFolderFromID");
   lost.Arg = Id("Contacts");
   ASSERT_TRUE(Outlook().AddFault(lost).Ok());
   ASSERT_TRUE(host_->Expand("Contacts", true).Ok());
-  // The placeholder went and nothing replaced it.
-  EXPECT_EQ(Node("Contacts")->Children().Value(), 0);
-  EXPECT_TRUE(Log().empty()) << LogText();
-}
-
-TEST_F(FolderTree, ANodeWithABlankKeyIsNotLookedUpAndGetsNoChildren) {
-  OpenAndPaint();
+  EXPECT_EQ(Node("Contacts")->Children().Value(), 0);  // the placeholder went, nothing replaced it
+  // A node with a blank key is not even looked up.
   TreeView& tree = host_->Page().TreeView1();
   TreeNodePtr blank = tree.NodesAdd(std::nullopt, kTvwChild, "  ", "Blank", image::kPlainFolder).Value();
   ASSERT_TRUE(tree.NodesAdd(blank->Index().Value(), kTvwChild, "  D", "", image::kPlainFolder).Ok());
@@ -265,10 +224,19 @@ TEST_F(FolderTree, ANodeWithABlankKeyIsNotLookedUpAndGetsNoChildren) {
   ASSERT_TRUE(blank->PutExpanded(true).Ok());
   EXPECT_EQ(blank->Children().Value(), 0);
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kNameSpace, "GetFolderFromID"), 0);
-  EXPECT_TRUE(Log().empty()) << LogText();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
 }
 
-TEST_F(FolderTree, AFolderWithoutTheSubfoldersFlagShowsAnExpandSignAndLoadsWhatItHas) {
+TEST_F(FolderTree, TheSubfoldersFlagDecidesTheExpandSignButExpandingLoadsWhatIsThere) {
+  UseProfile(R"({"stores": [{"name": "Empty", "topFolder": {"subfolders": false}, "folders": [
+    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"}], "reminders": {}}]})");
+  host_->Open();
+  EXPECT_EQ(host_->TreeText(), "[+] [ ] #1 Empty\n");
+  ASSERT_TRUE(host_->Paint());
+  EXPECT_EQ(host_->TreeText(), "    [ ] #1 Empty\n");  // expanded, with nothing below
+  EXPECT_EQ(Outlook().CountCalls(sim::kind::kFolders, "NewEnum"), 0);
+  // Without the flag a folder shows the expand sign and loads what it has.
+  FreshWorld();
   UseProfile(R"({"stores": [{"name": "Mailbox", "folders": [
     {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"},
     {"name": "Odd", "class": "IPF.Note", "subfolders": "absent", "folders": [{"name": "Inside", "class": "IPF.Task"}]}],
@@ -307,25 +275,20 @@ TEST_F(FolderTree, PlaceholdersFollowTheirNodesPastA16BitIndex) {
 
 // ---- Reset and repaint -----------------------------------------------------------------------
 
-TEST_F(FolderTree, LoadingResetsTheTreeToTheTopFolderAndItsPlaceholder) {
+TEST_F(FolderTree, LoadingResetsTheTreeToTheTopFolderAndItsPlaceholderOrEmptiesItWithoutOne) {
   OpenAndPaint();
   ASSERT_TRUE(host_->Expand("Contacts", true).Ok());
   LoadReminderFolders(host_->Tree());
   EXPECT_EQ(host_->Tree().Render(true), "[+] [ ] #1 Mailbox - Robin Ashdown\n        [ ] #1 (placeholder)\n");
   EXPECT_EQ(host_->Tree().NodesItem(2).Value()->Key().Value(), Id("") + "D");
-  EXPECT_TRUE(Log().empty()) << LogText();
-}
-
-TEST_F(FolderTree, LoadingWithoutATopFolderLeavesTheTreeEmptyAndIsLogged) {
-  OpenAndPaint();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
   State().RootFolder.reset();
   LoadReminderFolders(host_->Tree());
   EXPECT_EQ(host_->Tree().NodesCount().Value(), 0);
   ASSERT_EQ(LogEntriesOf("LoadReminderFolders"), 1u) << LogText();
-  EXPECT_EQ(Log()[0]["context"], "Error in LoadReminderFolders");
-  EXPECT_EQ(Log()[0]["number"], std::to_string(err::kObjectNotSet));
-  // Expanding nothing and painting an empty tree do no harm.
-  host_->Page().RefreshTree();
+  EXPECT_EQ(LogJson()[0]["context"], "Error in LoadReminderFolders");
+  EXPECT_EQ(LogJson()[0]["number"], std::to_string(err::kObjectNotSet));
+  host_->Page().RefreshTree();  // painting an empty tree does no harm
   EXPECT_EQ(LogEntriesOf("RefreshTree"), 0u);
 }
 
@@ -340,16 +303,6 @@ TEST_F(FolderTree, ARepaintShowsTheTreeFlatForAMomentAndPutsItsLookBack) {
                    "Appearance=1", "BorderStyle=1", "Refresh"}));
   EXPECT_FALSE(host_->Page().IsRefreshingTree);
   EXPECT_FALSE(host_->Page().Dirty());
-}
-
-TEST_F(FolderTree, FolderKeysAreTheEntryIdentifierInTheDefaultStore) {
-  OpenAndPaint();
-  std::string entryId = "old";
-  std::string storeId = "old";
-  SplitFolderKey("00ABCD", entryId, storeId);
-  EXPECT_EQ(entryId, "00ABCD");
-  EXPECT_EQ(storeId, DefaultStoreId());
-  EXPECT_EQ(MakeFolderKey(Outlook().Model().Store(1).EntryID, "00ABCD"), "00ABCD");
 }
 
 }  // namespace

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "common/session_fixture.h"
+#include "common/page_fixture.h"
 
 namespace bellnest {
 namespace {
 
 using testing_support::SmallMailbox;
-
 using Paths = std::vector<std::string>;
+const Paths kDefaults{"Calendar", "Tasks", "Inbox", "Contacts"};
 
 class SearchFolders : public testing_support::SessionTest {
  protected:
@@ -20,103 +20,93 @@ class SearchFolders : public testing_support::SessionTest {
     UseProfile(SmallMailbox(R"("Calendar", "Tasks", "Inbox", "Contacts")"));
     StartUp();
     ASSERT_TRUE(State().RemindersSearchFolder);
-    ASSERT_TRUE(Log().empty()) << LogText();
     history_ = Outlook().SearchHistory().size();
   }
   RdoFolderPtr Open(std::string_view path) {
     return State().Session->GetFolderFromID(Id(path), DefaultStoreId()).Value();
   }
-  // The scope's history since set-up: "Stop", "Add <id>", "Remove <n>", "Start".
+  // The scope's history since set-up: "Stop", "Add <path>", "Remove <n>", "Start".
   Paths NewHistory() {
     const Paths all = Outlook().SearchHistory();
     Paths out(all.begin() + static_cast<std::ptrdiff_t>(history_), all.end());
-    for (std::string& step : out) {
+    for (std::string& step : out)
       if (step.rfind("Add ", 0) == 0) step = "Add " + PathOf(step.substr(4));
-    }
     return out;
   }
-  void ExpectOneLogEntry(const char* procedure) {
-    const nlohmann::json log = Log();
-    ASSERT_EQ(log.size(), 1u) << LogText();
-    EXPECT_EQ(log[0]["module"], "clsPPSearchFolders");
-    EXPECT_EQ(log[0]["procedure"], std::string(procedure));
-    EXPECT_EQ(log[0]["context"], std::string("Error in ") + procedure);
+  // The log as "module.procedure: context" lines.
+  Paths LogLines() {
+    Paths lines;
+    for (const auto& e : LogJson())
+      lines.push_back(e["module"].get<std::string>() + "." + e["procedure"].get<std::string>() + ": " +
+                      e["context"].get<std::string>());
+    return lines;
   }
 
   clsPPSearchFolders searchFolders_;
   size_t history_ = 0;
 };
 
-TEST_F(SearchFolders, AddingAppendsTheFolderBetweenStopAndStart) {
-  EXPECT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A"}));
-  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Add Inbox/A", "Start"}));
-  EXPECT_TRUE(Outlook().SearchRunning());
-  EXPECT_TRUE(Log().empty()) << LogText();
-}
+// A folder object that names its folder by another identifier than the one the list reports.
+class FolderNamedByAlias final : public RdoFolder {
+ public:
+  Result<std::string> EntryID() override { return std::string("00A1A500"); }
+  Result<std::string> StoreID() override { return RuntimeError(err::kObjectDoesNotSupport); }
+  Result<std::string> Name() override { return RuntimeError(err::kObjectDoesNotSupport); }
+  Result<Variant> Fields(uint32_t) override { return RuntimeError(err::kObjectDoesNotSupport); }
+};
 
-TEST_F(SearchFolders, AddingToAnEmptyListLeavesAListOfOne) {
-  for (int32_t i = State().SearchContainers->Count().Value(); i >= 1; --i) {
-    ASSERT_TRUE(State().SearchContainers->Remove(i).Ok());
-  }
+TEST_F(SearchFolders, AddingAppendsBetweenStopAndStartAndRemovingTakesTheFirstMatch) {
+  EXPECT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
+  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Add Inbox/A", "Start"}));
+  ASSERT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B")));
+  ASSERT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
+  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A", "Inbox/B", "Inbox/A"}));
+  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Inbox/A")));
+  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B", "Inbox/A"}));
+  // An entry that only the session equates with the folder is removed too.
+  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(std::make_shared<FolderNamedByAlias>()));
+  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B"}));
+  // A folder not listed changes nothing, but the search is still stopped and started.
+  history_ = Outlook().SearchHistory().size();
+  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Inbox/X")));
+  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Start"}));
+  EXPECT_TRUE(Outlook().SearchRunning());
+  EXPECT_TRUE(LogJson().empty()) << LogText();
+  // Removing down to nothing and adding again leaves a list of one.
+  for (const char* path : {"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B"})
+    ASSERT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open(path)));
   EXPECT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B")));
   EXPECT_EQ(Scope(), (Paths{"Inbox/B"}));
 }
 
-TEST_F(SearchFolders, AFolderAddedTwiceIsListedTwiceAndOneRemovalTakesTheFirst) {
-  ASSERT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
-  ASSERT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B")));
-  ASSERT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A", "Inbox/B", "Inbox/A"}));
-
-  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Inbox/A")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B", "Inbox/A"}));
-  EXPECT_TRUE(Outlook().SearchRunning());
-}
-
-TEST_F(SearchFolders, RemovingAFolderNotListedChangesNothingButStillStopsAndStarts) {
-  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Inbox/B")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts"}));
-  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Start"}));
-  EXPECT_TRUE(Log().empty()) << LogText();
-}
-
-// A folder object that names its folder by another identifier than the one the list reports.
-class FolderNamedByAlias final : public RdoFolder {
- public:
-  explicit FolderNamedByAlias(std::string alias) : alias_(std::move(alias)) {}
-  Result<std::string> EntryID() override { return alias_; }
-  Result<std::string> StoreID() override { return RuntimeError(err::kObjectDoesNotSupport); }
-  Result<std::string> Name() override { return RuntimeError(err::kObjectDoesNotSupport); }
-  Result<Variant> Fields(uint32_t) override { return RuntimeError(err::kObjectDoesNotSupport); }
-
- private:
-  std::string alias_;
+struct FailingEdit {
+  const char* Name;
+  const char* Method;  // of the failing call
+  bool Add;            // the edit: add Inbox/B, or remove Tasks
+  Paths History;
 };
 
-TEST_F(SearchFolders, AListEntryThatOnlyTheSessionEquatesWithTheFolderIsRemoved) {
-  ASSERT_TRUE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
-  EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(std::make_shared<FolderNamedByAlias>("00A1A500")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts"}));
-  EXPECT_TRUE(Log().empty()) << LogText();
+class FailingSearchEdit : public SearchFolders, public ::testing::WithParamInterface<FailingEdit> {};
+
+TEST_P(FailingSearchEdit, StillRestartsTheSearchAndIsLoggedOnce) {
+  const FailingEdit& c = GetParam();
+  const char* kind = std::string_view(c.Method) == "Stop" ? sim::kind::kRdoSearchFolder : sim::kind::kRdoSearchContainers;
+  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(kind, c.Method)).Ok());
+  EXPECT_FALSE(c.Add ? searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B"))
+                     : searchFolders_.RemoveFolderFromDefaultReminders(Open("Tasks")));
+  EXPECT_EQ(NewHistory(), c.History);
+  EXPECT_TRUE(Outlook().SearchRunning());
+  const std::string procedure = c.Add ? "AddFolderToDefaultReminders" : "RemoveFolderFromDefaultReminders";
+  EXPECT_EQ(LogLines(), Paths{"clsPPSearchFolders." + procedure + ": Error in " + procedure});
 }
 
-TEST_F(SearchFolders, AFailingEditStillRestartsTheSearchAndIsLoggedOnce) {
-  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSearchContainers, "Add")).Ok());
-  EXPECT_FALSE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
-  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Start"}));
-  EXPECT_TRUE(Outlook().SearchRunning());
-  ExpectOneLogEntry("AddFolderToDefaultReminders");
-}
-
-TEST_F(SearchFolders, AFailingRemovalStillRestartsTheSearchAndIsLoggedOnce) {
-  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSearchContainers, "Remove")).Ok());
-  EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Tasks")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts"}));
-  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Start"}));
-  EXPECT_TRUE(Outlook().SearchRunning());
-  ExpectOneLogEntry("RemoveFolderFromDefaultReminders");
-}
+INSTANTIATE_TEST_SUITE_P(Faults, FailingSearchEdit,
+                         ::testing::Values(FailingEdit{"Add", "Add", true, {"Stop", "Start"}},
+                                           FailingEdit{"Remove", "Remove", false, {"Stop", "Start"}},
+                                           FailingEdit{"Count", "Count", false, {"Stop", "Start"}},
+                                           // A failing Stop does not prevent the edit.
+                                           FailingEdit{"Stop", "Stop", true, {"Add Inbox/B", "Start"}}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(SearchFolders, AListEntryThatCannotBeReadIsNotTakenForTheFolder) {
   sim::FaultRule second = sim::MakeFault(sim::kind::kRdoSearchContainers, "Item");
@@ -125,7 +115,7 @@ TEST_F(SearchFolders, AListEntryThatCannotBeReadIsNotTakenForTheFolder) {
   EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Contacts")));
   EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox"}));
   EXPECT_TRUE(Outlook().SearchRunning());
-  ExpectOneLogEntry("RemoveFolderFromDefaultReminders");
+  EXPECT_EQ(LogLines(), Paths{"clsPPSearchFolders.RemoveFolderFromDefaultReminders: Error in RemoveFolderFromDefaultReminders"});
 }
 
 TEST_F(SearchFolders, RemovingAnUnsetFolderFromAnEmptyScopeReadsNothingAndSucceeds) {
@@ -135,14 +125,7 @@ TEST_F(SearchFolders, RemovingAnUnsetFolderFromAnEmptyScopeReadsNothingAndSuccee
   EXPECT_TRUE(searchFolders_.RemoveFolderFromDefaultReminders(nullptr));
   EXPECT_TRUE(Scope().empty());
   EXPECT_TRUE(Outlook().SearchRunning());
-  EXPECT_TRUE(Log().empty()) << LogText();
-}
-
-TEST_F(SearchFolders, AFailingStopDoesNotPreventTheEditButIsReported) {
-  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSearchFolder, "Stop")).Ok());
-  EXPECT_FALSE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B")));
-  EXPECT_EQ(NewHistory(), (Paths{"Add Inbox/B", "Start"}));
-  ExpectOneLogEntry("AddFolderToDefaultReminders");
+  EXPECT_TRUE(LogJson().empty()) << LogText();
 }
 
 TEST_F(SearchFolders, WithoutTheRemindersFolderBothReturnFalseAndTouchNothing) {
@@ -150,11 +133,11 @@ TEST_F(SearchFolders, WithoutTheRemindersFolderBothReturnFalseAndTouchNothing) {
   Outlook().ClearCalls();
   EXPECT_FALSE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
   EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Calendar")));
-  EXPECT_EQ(Scope(), (Paths{"Calendar", "Tasks", "Inbox", "Contacts"}));
+  EXPECT_EQ(Scope(), kDefaults);
   EXPECT_TRUE(NewHistory().empty());
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kRdoSearchContainers, "Add"), 0);
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kRdoSearchContainers, "Count"), 0);
-  EXPECT_TRUE(Log().empty()) << LogText();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
 }
 
 }  // namespace

@@ -93,28 +93,6 @@ TEST(ProfileFile, TheDocumentedExampleLoadsAndMeansWhatTheFormatSays) {
   EXPECT_EQ(outlook->Model().Faults.size(), 2u);
 }
 
-TEST(ProfileFile, TheSampleIsARealisticOutlook2003Mailbox) {
-  SimulatedOutlook outlook;  // built-in sample
-  const ProfileModel& m = outlook.Model();
-  EXPECT_EQ(m.OutlookVersion.substr(0, 3), "11.");
-  EXPECT_TRUE(m.AddIn.Listed && m.AddIn.Connected);
-  EXPECT_EQ(m.AddIn.Online, Variant(true));
-  for (int r = 0; r < kDefaultFolderCount; ++r)
-    EXPECT_NE(m.DefaultFolderOf(static_cast<DefaultFolder>(r)), kNone)
-        << DefaultFolderName(static_cast<DefaultFolder>(r));
-  auto classOf = [&](const char* path) { return m.Folder(m.FolderByPath(path)).ContainerClass; };
-  EXPECT_EQ(classOf("Inbox"), std::optional<std::string>("IPF.Note"));
-  EXPECT_EQ(classOf("Deleted Items"), std::optional<std::string>("IPF.Note"));
-  EXPECT_EQ(classOf("Journal"), std::optional<std::string>("IPF.Journal"));
-  EXPECT_EQ(classOf("Notes"), std::optional<std::string>("IPF.StickyNote"));
-  EXPECT_EQ(classOf("Inbox/Receipts"), std::nullopt);
-  EXPECT_EQ(classOf("Contacts/Quick Contacts"), std::optional<std::string>("IPF.Contact.MOC.QuickContacts"));
-  EXPECT_NE(m.FolderByPath("Inbox/Projects/Alpha/Wireframes"), kNone);
-  EXPECT_EQ(outlook.SearchContainerPaths(), (std::vector<std::string>{"Calendar", "Tasks", "Inbox", "Contacts"}));
-  EXPECT_TRUE(outlook.RemindersActive());
-  EXPECT_GE(m.Stores().size(), 2u);
-}
-
 TEST(ProfileFile, WritingBackAndReloadingGivesTheSameProfile) {
   SimulatedOutlook sample;
   ASSERT_TRUE(sample.AddFault(MakeFault(kind::kRdoSession, "CompareEntryIDs")).Ok());

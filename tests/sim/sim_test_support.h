@@ -1,4 +1,4 @@
-// Helpers for the simulated-profile tests: load a small JSON profile, open a logged-on session.
+// Helpers for the simulated-profile tests: load a small JSON profile.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,15 +16,6 @@ inline std::unique_ptr<SimulatedOutlook> LoadProfile(std::string_view json) {
   auto outlook = SimulatedOutlook::FromJson(json, "test-profile.json");
   EXPECT_TRUE(outlook.Ok()) << (outlook.Ok() ? "" : outlook.Error().Description);
   return outlook.Ok() ? std::move(outlook).Value() : nullptr;
-}
-
-// A session logged on the way Outlook 9 does it.
-inline RdoSessionPtr LoggedOnSession(SimulatedOutlook& outlook) {
-  auto session = outlook.CreateSession(kRdoProgId);
-  EXPECT_TRUE(session.Ok());
-  if (!session.Ok()) return nullptr;
-  EXPECT_TRUE(session.Value()->Logon("", "", false, false).Ok());
-  return session.Value();
 }
 
 }  // namespace bellnest::sim::testing

@@ -47,14 +47,5 @@ TEST(KeyedCollection, RemovingShiftsLaterPositionsAndKeepsKeysFindable) {
   EXPECT_EQ(c.Item(4).Value(), 2);
 }
 
-TEST(KeyedCollection, TwoNamesShareOneCollection) {
-  auto reminders = KeyedCollection<int>::Create();
-  auto selected = reminders;
-  ASSERT_TRUE(selected->Add(7, "X").Ok());
-  EXPECT_TRUE(reminders->Contains("X"));
-  ASSERT_TRUE(reminders->Remove("X").Ok());
-  EXPECT_EQ(selected->Count(), 0);
-}
-
 }  // namespace
 }  // namespace bellnest

@@ -33,32 +33,22 @@ class UserFormat {
 };
 
 TEST_F(Win32Test, NowIsTheShortDateAndLongTimeOfTheUsersRegionalSettings) {
-  const UserFormat date(LOCALE_SSHORTDATE, "yyyy'/'MM'/'dd");
-  const UserFormat time(LOCALE_STIMEFORMAT, "HH'h'mm'm'ss");
-  ASSERT_TRUE(date.Set() && time.Set());
-
-  const std::string now = Clock().NowText();
-  EXPECT_TRUE(std::regex_match(now, std::regex(R"(\d{4}/\d{2}/\d{2} \d{2}h\d{2}m\d{2})"))) << now;
-
-  // And it is now: the date of today's local clock.
-  SYSTEMTIME today = {};
-  ::GetLocalTime(&today);
-  char expectedDate[16] = {};
-  snprintf(expectedDate, sizeof expectedDate, "%04u/%02u/%02u", today.wYear, today.wMonth, today.wDay);
-  EXPECT_EQ(now.substr(0, 10), expectedDate) << "unless the test ran across midnight";
-}
-
-TEST_F(Win32Test, NowFollowsAnotherRegionsFormatsToo) {
-  const UserFormat date(LOCALE_SSHORTDATE, "d.M.yy");
-  const UserFormat time(LOCALE_STIMEFORMAT, "h:mm:ss tt");
-  ASSERT_TRUE(date.Set() && time.Set());
-  const std::string now = Clock().NowText();
-  EXPECT_TRUE(std::regex_match(now, std::regex(R"(\d{1,2}\.\d{1,2}\.\d{2} \d{1,2}:\d{2}:\d{2} (AM|PM))"))) << now;
-}
-
-TEST(Win32Codec, TheAnsiCodePageIsTheOneOfThePrefix) {
-  // The other tests are written for an English Windows; cmake/wine_run.sh sets the locale.
-  EXPECT_EQ(::GetACP(), 1252u);
+  const char* formats[][3] = {{"yyyy'/'MM'/'dd", "HH'h'mm'm'ss", R"(\d{4}/\d{2}/\d{2} \d{2}h\d{2}m\d{2})"},
+                              {"d.M.yy", "h:mm:ss tt", R"(\d{1,2}\.\d{1,2}\.\d{2} \d{1,2}:\d{2}:\d{2} (AM|PM))"}};
+  for (const auto& [dateFormat, timeFormat, pattern] : formats) {
+    const UserFormat date(LOCALE_SSHORTDATE, dateFormat);
+    const UserFormat time(LOCALE_STIMEFORMAT, timeFormat);
+    ASSERT_TRUE(date.Set() && time.Set());
+    const std::string now = Clock().NowText();
+    EXPECT_TRUE(std::regex_match(now, std::regex(pattern))) << now;
+    if (std::string_view(dateFormat) != "yyyy'/'MM'/'dd") continue;
+    // And it is now: the date of today's local clock.
+    SYSTEMTIME today = {};
+    ::GetLocalTime(&today);
+    char expectedDate[16] = {};
+    snprintf(expectedDate, sizeof expectedDate, "%04u/%02u/%02u", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(now.substr(0, 10), expectedDate) << "unless the test ran across midnight";
+  }
 }
 
 TEST(Win32Codec, WideConversionsCarryEveryCharacter) {

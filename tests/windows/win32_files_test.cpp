@@ -41,6 +41,10 @@ TEST_F(Win32Test, LogLandsInTheUsersLocalAppDataFolder) {
   ::RemoveDirectoryA(expected.c_str());
   ASSERT_FALSE(PathIsPresent(expected, kPathAny)) << "something else is in " << expected;
 
+  std::string shellFolder;
+  ASSERT_EQ(Shell().SHGetFolderPathA(0, shell::kCsidlLocalAppData | shell::kCsidlFlagCreate, 0, 0, &shellFolder), 0);
+  EXPECT_EQ(Lower(shellFolder) + "\\bellnest", Lower(expected));
+  EXPECT_NE(Shell().SHGetFolderPathA(0, 0x7FFF, 0, 0, &shellFolder), 0);  // no such folder
   const std::string created = GetLocalDataFolder();
   EXPECT_EQ(Lower(created), Lower(expected + "\\"));
   const std::string found = GetLocalDataFolder();
@@ -151,13 +155,6 @@ TEST_F(Win32Test, OversizedLogThatCannotBeDeletedIsAppendedToAnyway) {
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(bytes->find_first_not_of('x'), static_cast<size_t>(kLogSizeLimit + 1));
   EXPECT_NE(bytes->find("Procedure:ExitHandler\r\n"), std::string::npos);
-}
-
-TEST_F(Win32Test, ShellFolderIsTheUsersLocalAppData) {
-  std::string path;
-  ASSERT_EQ(Shell().SHGetFolderPathA(0, shell::kCsidlLocalAppData | shell::kCsidlFlagCreate, 0, 0, &path), 0);
-  EXPECT_EQ(Lower(path), Lower("C:\\users\\" + UserName() + "\\AppData\\Local"));
-  EXPECT_NE(Shell().SHGetFolderPathA(0, 0x7FFF, 0, 0, &path), 0);  // no such folder
 }
 
 }  // namespace
