@@ -103,7 +103,9 @@ class ProfileParser {
       if (!known) {
         std::string list;
         for (std::string_view k : keys) list += (list.empty() ? "" : ", ") + std::string(k);
-        return Fail(Child(at, it.key()), "unknown key " + Quoted(it.key()) + " (known keys: " + list + ")");
+        // A long key is named by its excerpt alone, not in the place as well.
+        const std::string place = it.key().size() <= 40 ? Child(at, it.key()) : at;
+        return Fail(place, "unknown key " + Quoted(it.key()) + " (known keys: " + list + ")");
       }
     }
     return true;

@@ -219,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"NumberOutOfRange", R"({"scopeRule": {"maxContainers": 1e999}})", "line 1, column 33",
                       "the number '1e999' is out of range"},
         MalformedCase{"LongValueQuotedShort", R"({"profileName": "x", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa": 1})",
-                      "at /aaaa", "unknown key 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...' (known keys"}),
+                      "at the top level", "unknown key 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...' (known keys"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.Name); });
 
 TEST(ProfileFile, HostileInputIsRefusedWithoutCrashing) {
