@@ -6,15 +6,16 @@
 #include <string>
 
 #include "com/com_ptr.h"
+#include "com/ppbellnest_h.h"
 #include "host/outlook.h"
 #include "host/rdo.h"
 #include "platform/win32/windows_api.h"
 
 namespace bellnest::com {
 
-// Outlook's PropertyPageSite, the dual interface the page's container implements.
-inline constexpr IID kIidPropertyPageSite = {
-    0x0006307F, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// Outlook's PropertyPageSite, the dual interface the page's container implements (its IID is
+// written once, in the type library's IDL).
+inline const IID& kIidPropertyPageSite = IID_PropertyPageSite;
 
 // The page site behind a client site (or container), when it answers PropertyPageSite; else Nothing.
 PropertyPageSitePtr WrapPageSite(IUnknown* site);

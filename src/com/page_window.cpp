@@ -1,6 +1,7 @@
 // The page window and its keyboard handling.
 #include "com/page_window.h"
 
+#include <atomic>
 #include <cwctype>
 #include <string>
 
@@ -14,6 +15,9 @@ constexpr const wchar_t* kPageClass = L"BellnestPage";
 constexpr const wchar_t* kParkingClass = L"BellnestParking";
 // Posted after a child loses the focus: where it went is known only once the move is done.
 constexpr UINT kCheckFocus = WM_APP + 1;
+// Page windows alive in the process. The classes go with the last one: classes a DLL
+// registers outlive it otherwise, and would point into a DLL that COM has unloaded.
+std::atomic<int> livePages{0};
 
 // The access key of a control's text: the character after a single '&', lower case; 0 if none.
 wchar_t AccessKey(HWND control) {
@@ -33,6 +37,7 @@ wchar_t AccessKey(HWND control) {
 }  // namespace
 
 PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
+  ++livePages;
   HINSTANCE instance = Module::Instance().Handle();
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
@@ -71,6 +76,10 @@ PageWindow::~PageWindow() {
     ::DestroyWindow(page_);
   }
   if (parking_) ::DestroyWindow(parking_);
+  if (--livePages == 0) {
+    ::UnregisterClassW(kPageClass, Module::Instance().Handle());
+    ::UnregisterClassW(kParkingClass, Module::Instance().Handle());
+  }
 }
 
 void PageWindow::Attach(HWND parent, const RECT& rect) {

@@ -197,6 +197,7 @@ UserControl::~UserControl() {
   // last reference is released exactly once.
   if (page_) page_->UserControl_Terminate();
   page_.reset();
+  world_->Ui().SetPageWindow(nullptr);
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
 }
 

@@ -24,7 +24,7 @@ constexpr const char* kProductKey = "Software\\Quillfen\\Bellnest";
 
 // The container's site for the one control: in-place activation into the container's window,
 // and Outlook's page site when asked for it (by the site itself or by its container).
-class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleContainer {
+class Site final : public IOleClientSite, public IOleInPlaceSite {
  public:
   Site(HWND window, ComPtr<IDispatch> pageSite, bool siteAnswers)
       : window_(window), pageSite_(std::move(pageSite)), siteAnswers_(siteAnswers) {}
@@ -94,11 +94,6 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleCon
   STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
   STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
-  // IOleContainer (reached through GetContainer only)
-  STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumObjects(DWORD, IEnumUnknown**) override { return E_NOTIMPL; }
-  STDMETHODIMP LockContainer(BOOL) override { return S_OK; }
-
   int inPlaceActivations = 0;
   int inPlaceDeactivations = 0;
   ULONG References() const { return refs_; }
@@ -111,9 +106,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleCon
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
       *out = nullptr;
       if (IsEqualIID(iid, IID_PropertyPageSite) && !site_.siteAnswers_) return site_.pageSite_->QueryInterface(iid, out);
-      if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IOleContainer) && !IsEqualIID(iid, IID_IParseDisplayName)) {
-        return E_NOINTERFACE;
-      }
+      if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IOleContainer)) return E_NOINTERFACE;
       *out = static_cast<IOleContainer*>(this);
       return S_OK;
     }
