@@ -11,8 +11,11 @@ cd "$(dirname "$0")"
 
 JOBS=${JOBS:-$(nproc)}
 NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev)
-# Cross compilers for both bitnesses (posix threads), widl, and the Wine that runs the 64-bit tests.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64)
+# Cross compilers for both bitnesses (posix threads), widl, and the Wine that runs the 64-bit tests;
+# its window tests draw on a private Xvfb with Wine's own fonts (Windows metrics), and their
+# screenshots become PNG files through ImageMagick.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 fonts-wine xvfb
+                  imagemagick)
 
 install_missing() {
   local missing=()
@@ -70,7 +73,11 @@ case "$cmd" in
   bench)
     install_missing "${NATIVE_PACKAGES[@]}"
     build native
-    exec build/native/bench/bellnest_bench "$@"
+    build/native/bench/bellnest_bench "$@"
+    # The Windows world's benchmark programs, under Wine.
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    build windows-x64 >/dev/null
+    cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_win32_bench.exe
     ;;
   *)
     echo "usage: $0 page|test|bench [arguments]" >&2

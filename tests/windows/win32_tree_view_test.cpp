@@ -83,7 +83,11 @@ class Win32TreeTest : public ::testing::Test {
     ADD_FAILURE() << "no check box beside node " << index;
     return {0, 0};
   }
+  // A click as the mouse gives it: the pointer is there, the button goes down and up.
   void Click(POINT at) {
+    POINT screen = at;
+    ::ClientToScreen(tree_->Window(), &screen);
+    ::SetCursorPos(screen.x, screen.y);
     const LPARAM where = MAKELPARAM(at.x, at.y);
     ::PostMessageW(tree_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, where);
     ::PostMessageW(tree_->Window(), WM_LBUTTONUP, 0, where);
