@@ -1,7 +1,7 @@
 // The page's window as a user meets it: controls where the design puts them at 96 DPI, in its
 // tab order, the label's access key, tool tips, check boxes and buttons clicked for real; the
-// About dialog closed by Enter and by Esc; the library version read from a version resource;
-// and screenshots of both (screenshots\ in the build tree).
+// About dialog closed by Enter and by Esc, showing this program's version resource; and
+// screenshots of both (screenshots\ in the build tree).
 #include "platform/win32/win32_page_window.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,9 @@
 
 #include "platform/win32/win32_about_box.h"
 #include "platform/win32/win32_codec.h"
+#include "page/about_dialog.h"
 #include "platform/win32/win32_ui.h"
+#include "support/platform.h"
 #include "windows/win32_window_test.h"
 
 namespace bellnest::win32 {
@@ -41,7 +43,6 @@ class Win32PageWindowTest : public ::testing::Test {
 
 TEST_F(Win32PageWindowTest, ControlsStandWhereTheDesignPutsThemInItsTabOrder) {
   Win32PageWindow& page = window_.Page();
-  const PageControls controls = page.Controls();
   const HWND subfolders = ::GetDlgItem(window_.Window(), Win32PageWindow::kSubfolders);
   const HWND defaultFolders = ::GetDlgItem(window_.Window(), Win32PageWindow::kDefaultFolders);
   struct Expected {
@@ -71,16 +72,7 @@ TEST_F(Win32PageWindowTest, ControlsStandWhereTheDesignPutsThemInItsTabOrder) {
     }
     previous = row.control;
   }
-  EXPECT_EQ(controls.chkSubfolders.get(), page.Controls().chkSubfolders.get());
-  EXPECT_EQ(::SendMessageW(page.ToolTips(), TTM_GETTOOLCOUNT, 0, 0), 2);
-  wchar_t tip[128] = {};
-  TTTOOLINFOW info = {};
-  info.cbSize = sizeof info;
-  info.hwnd = window_.Window();
-  info.uId = reinterpret_cast<UINT_PTR>(page.AboutButton());
-  info.lpszText = tip;
-  ::SendMessageW(page.ToolTips(), TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(WideToUtf8(tip), "About Bellnest");
+  EXPECT_EQ(::SendMessageW(page.ToolTips(), TTM_GETTOOLCOUNT, 0, 0), 2);  // the label and A&bout
 }
 
 TEST_F(Win32PageWindowTest, AltFMovesTheFocusToTheTreeAndTabWalksTheControlsInTabOrder) {
@@ -170,96 +162,71 @@ TEST_F(Win32PageWindowTest, PageScreenshot) {
   EXPECT_TRUE(SaveScreenshot(window_.Window(), "page"));
 }
 
-// Presses a key in the About dialog once it is up (from a timer of the modal loop), and shuts
-// it by force if the key did not close it.
-struct AboutDriver {
-  static inline UINT_PTR pressTimer = 0;
+// What the About dialog showed, read from a timer of its modal loop, which then presses the
+// key under test (a later timer shuts the dialog by force if the key did not).
+struct AboutSeen {
   static inline WPARAM key = 0;
-  static inline bool screenshot = false;
+  static inline UINT_PTR pressTimer = 0;
   static inline bool forced = false;
-  static inline HWND dialog = nullptr;
+  static inline RECT client{}, frame{};
+  static inline LONG titleWeight = 0, titleHeight = 0;
+  static inline std::string version, description, company;
+
   static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND found = ::FindWindowW(kAboutBoxClass, L"About Bellnest");
-    if (!found) return;
-    if (id == pressTimer) {
-      ::KillTimer(nullptr, id);
-      dialog = found;
-      if (screenshot) SaveScreenshot(found, "about");
-      HWND focus = ::GetFocus();
-      ::PostMessageW(focus ? focus : found, WM_KEYDOWN, key, 1);
-      ::PostMessageW(focus ? focus : found, WM_KEYUP, key, 0xC0000001);
-    } else {
-      ::KillTimer(nullptr, id);
+    HWND dialog = ::FindWindowW(kAboutBoxClass, L"About Bellnest");
+    if (!dialog) return;
+    ::KillTimer(nullptr, id);
+    if (id != pressTimer) {
       forced = true;
-      ::EndDialog(found, IDABORT);
+      ::EndDialog(dialog, IDABORT);
+      return;
     }
+    ::GetClientRect(dialog, &client);
+    ::GetWindowRect(dialog, &frame);
+    LOGFONTW font = {};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, 203, WM_GETFONT, 0, 0)), sizeof font, &font);
+    titleWeight = font.lfWeight;
+    titleHeight = font.lfHeight;
+    version = TextOf(::GetDlgItem(dialog, 204));
+    description = TextOf(::GetDlgItem(dialog, 201));
+    company = TextOf(::GetDlgItem(dialog, 205));
+    if (key == VK_ESCAPE) SaveScreenshot(dialog, "about");
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+    ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
   }
 };
 
 class Win32AboutBoxTest : public Win32PageWindowTest, public ::testing::WithParamInterface<WPARAM> {};
 
-TEST_P(Win32AboutBoxTest, ClosesOnTheKeyAndShowsTheTextsCentredOnThePage) {
-  AboutDriver::key = GetParam();
-  AboutDriver::screenshot = GetParam() == VK_ESCAPE;
-  AboutDriver::forced = false;
-  AboutDriver::dialog = nullptr;
-  AboutBoxTexts texts{"About Bellnest", "Bellnest", "Version 1.3.7",
-                      "Microsoft\xC2\xAE Outlook\xC2\xAE COM add-in to extend reminders to non-default folders.",
-                      "Quillfen Systems, Inc.\r\nsupport@quillfen.com",
-                      "Warning: This computer program is protected by copyright law and international treaties. "
-                      "Unauthorized reproduction or distribution of this program, or any portion of it, may result in "
-                      "severe civil and criminal penalties, and will be prosecuted to the maximum extent possible under "
-                      "the law."};
-  // What the dialog looks like while it is up.
-  struct Seen {
-    RECT client{}, frame{};
-    LOGFONTW titleFont{};
-    std::string title, company;
-  };
-  static Seen seen;
-  seen = {};
-  ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND found = ::FindWindowW(kAboutBoxClass, L"About Bellnest");
-    if (!found) return;
-    ::KillTimer(nullptr, id);
-    ::GetClientRect(found, &seen.client);
-    ::GetWindowRect(found, &seen.frame);
-    HWND title = ::GetDlgItem(found, 203);
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(title, WM_GETFONT, 0, 0)), sizeof seen.titleFont,
-                 &seen.titleFont);
-    seen.title = TextOf(title);
-    seen.company = TextOf(::GetDlgItem(found, 205));
-  });
-  AboutDriver::pressTimer = ::SetTimer(nullptr, 0, 500, &AboutDriver::Tick);
-  const UINT_PTR forceTimer = ::SetTimer(nullptr, 0, 5000, &AboutDriver::Tick);
+// The page's About button through the core: texts from this program's version resource.
+TEST_P(Win32AboutBoxTest, ClosesOnTheKeyShowingTheLibrarysVersionCentredOnThePage) {
   Win32Ui ui;
   ui.SetPageWindow(window_.Window());
-  ui.ShowAboutBox(texts);
+  Platform platform;
+  platform.Ui = &ui;
+  ScopedPlatform installed(platform);
+  AboutSeen::key = GetParam();
+  AboutSeen::forced = false;
+  AboutSeen::pressTimer = ::SetTimer(nullptr, 0, 300, &AboutSeen::Tick);
+  const UINT_PTR forceTimer = ::SetTimer(nullptr, 0, 5000, &AboutSeen::Tick);
+  frmPPAbout().Show();
   ::KillTimer(nullptr, forceTimer);
-  EXPECT_NE(AboutDriver::dialog, nullptr);
-  EXPECT_FALSE(AboutDriver::forced) << "the key did not close the dialog";
-  EXPECT_EQ((std::vector<long>{seen.client.right, seen.client.bottom}), (std::vector<long>{382, 269}));
-  EXPECT_EQ(seen.titleFont.lfWeight, FW_BOLD);
-  EXPECT_EQ(seen.titleFont.lfHeight, -13);
-  EXPECT_EQ(seen.title, "Bellnest");
-  EXPECT_EQ(seen.company, texts.Company);
+
+  EXPECT_FALSE(AboutSeen::forced) << "the key did not close the dialog";
+  EXPECT_EQ(AboutSeen::version, "Version 2.7.31");  // major.minor.revision of 2.7.5.31
+  EXPECT_EQ(AboutSeen::description, "Test program \xC2\xAE of the Windows world");
+  EXPECT_EQ(AboutSeen::company, std::string("Quillfen Systems, Inc.\r\n") + kSupportAddress);
+  EXPECT_EQ((std::vector<long>{AboutSeen::client.right, AboutSeen::client.bottom, AboutSeen::titleWeight,
+                               AboutSeen::titleHeight}),
+            (std::vector<long>{382, 269, FW_BOLD, -13}));  // 5730 x 4035 twips; 9.75 points bold
   RECT page;
   ::GetWindowRect(window_.Window(), &page);
-  EXPECT_NEAR((seen.frame.left + seen.frame.right) / 2, (page.left + page.right) / 2, 1);
-  EXPECT_NEAR((seen.frame.top + seen.frame.bottom) / 2, (page.top + page.bottom) / 2, 1);
+  EXPECT_NEAR(AboutSeen::frame.left + AboutSeen::frame.right, page.left + page.right, 2);
+  EXPECT_NEAR(AboutSeen::frame.top + AboutSeen::frame.bottom, page.top + page.bottom, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, Win32AboutBoxTest, ::testing::Values(VK_RETURN, VK_ESCAPE),
                          [](const auto& info) { return info.param == VK_RETURN ? "Enter" : "Esc"; });
-
-TEST(Win32UiVersion, TheLibrarysVersionResourceGivesMajorMinorRevisionAndDescription) {
-  Win32Ui ui;
-  Result<VersionResource> version = ui.LibraryVersion();
-  ASSERT_TRUE(version.Ok()) << version.Error().Description;
-  EXPECT_EQ((std::vector<int32_t>{version.Value().Major, version.Value().Minor, version.Value().Revision}),
-            (std::vector<int32_t>{2, 7, 31}));
-  EXPECT_EQ(version.Value().FileDescription, "Test program \xC2\xAE of the Windows world");
-}
 
 }  // namespace
 }  // namespace bellnest::win32

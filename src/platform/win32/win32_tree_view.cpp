@@ -362,7 +362,8 @@ bool Win32TreeView::OnNotify(const NMHDR& header, LRESULT& result) {
     }
     case TVN_ITEMEXPANDEDW:
     case TVN_ITEMEXPANDEDA: {
-      // Keeps comctl32 announcing the user's next expansion of this item.
+      // comctl32 announces an expansion made by TVM_EXPAND only while the item has never been
+      // expanded; clearing that mark keeps every expansion it makes announced.
       const auto& view = reinterpret_cast<const NMTREEVIEWW&>(header);
       if (NodeOf(view.itemNew.hItem)) ForgetExpandedOnce(view.itemNew.hItem);
       return true;
