@@ -12,10 +12,8 @@ cd "$(dirname "$0")"
 JOBS=${JOBS:-$(nproc)}
 NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev nlohmann-json3-dev)
 # Cross compilers for both bitnesses (posix threads), widl, and the Wine that runs the 64-bit tests;
-# its window tests draw on a private Xvfb with Wine's own fonts (Windows metrics), and their
-# screenshots become PNG files through ImageMagick.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 fonts-wine xvfb
-                  imagemagick)
+# its window tests draw on a private Xvfb, and their screenshots become PNG files through ImageMagick.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 xvfb imagemagick)
 
 install_missing() {
   local missing=()
