@@ -115,7 +115,11 @@ case "$cmd" in
   bench)
     install_missing "${NATIVE_PACKAGES[@]}"
     build native
-    exec build/native/bench/bellnest_bench "$@"
+    build/native/bench/bellnest_bench "$@"
+    # The Windows world's benchmark programs, under Wine.
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    build windows-x64 >/dev/null
+    cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_win32_bench.exe
     ;;
   *)
     echo "usage: $0 page|test|fuzz|bench [arguments]" >&2

@@ -33,11 +33,32 @@ if [ ! -e "$ready" ]; then
       echo "wine_run.sh: wineboot failed, see $prefix.boot.log" >&2
       exit 1
     fi
+    # No window manager runs on the test display: Wine draws the window frames itself instead
+    # of waiting seconds for a manager at every top-level window's close.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$prefix.boot.log" 2>&1 || true
     # Let the server write the registry files before anyone relies on them.
     "$wineserver" --wait || true
     touch "$ready"
   fi
   exec 9>&-
+fi
+
+# Windows the tests open need an X display. Without one, a private Xvfb serves this prefix; it
+# stays up for the next test and is found again through $prefix.display.
+if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  exec 8>"$prefix.display.lock"
+  flock 8
+  read -r number pid 2>/dev/null <"$prefix.display" || true
+  if [ -z "${pid:-}" ] || ! kill -0 "$pid" 2>/dev/null || [ ! -S "/tmp/.X11-unix/X$number" ]; then
+    number=100
+    while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+    setsid Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null 8>&- &
+    pid=$!
+    for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.05; done
+    echo "$number $pid" >"$prefix.display"
+  fi
+  exec 8>&-
+  export DISPLAY=":$number"
 fi
 
 exec "$wine" "$@"

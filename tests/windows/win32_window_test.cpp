@@ -45,13 +45,13 @@ LRESULT CALLBACK TestPageWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LP
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs, HWND window) {
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs, const std::function<bool(const MSG&)>& translate) {
   const DWORD start = ::GetTickCount();
   while (!done()) {
     if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return false;
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (window && ::IsDialogMessageW(window, &message)) continue;
+      if (translate && translate(message)) continue;
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }

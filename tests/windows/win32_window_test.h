@@ -25,9 +25,10 @@ class TestPageWindow {
   std::unique_ptr<Win32PageWindow> page_;
 };
 
-// Runs the thread's messages (through IsDialogMessage for dialog keys of window, when given)
-// until done() or the time is up; true when done() became true.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000, HWND window = nullptr);
+// Runs the thread's messages (offering each to translate first, when given, as a container
+// does) until done() or the time is up; true when done() became true.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000,
+               const std::function<bool(const MSG&)>& translate = nullptr);
 
 // Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
 // build tree); the build turns them into PNG files.

@@ -43,6 +43,7 @@ struct DialogState {
   HWND centreOn;
   POINT dpi;
   HFONT bold = nullptr;
+  HFONT normal = nullptr;
   HICON icon = nullptr;
   bool ownIcon = false;
 };
@@ -76,7 +77,8 @@ void Open(HWND dialog, DialogState& state) {
   state.icon = static_cast<HICON>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDI_PRODUCT), IMAGE_ICON, 32, 32, 0));
   state.ownIcon = state.icon != nullptr;
   if (!state.icon) state.icon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the stock application icon
-  const auto normal = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
+  state.normal = CreateDesignFont(dpi.y);
+  const auto normal = reinterpret_cast<WPARAM>(state.normal);
 
   for (const Item& item : kItems) {
     const RECT r = TwipsToPixels(item.left, item.top, item.width, item.height, dpi.x, dpi.y);
@@ -144,8 +146,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
       if (state) {
         if (state->bold) ::DeleteObject(state->bold);
+        if (state->normal && state->normal != ::GetStockObject(DEFAULT_GUI_FONT)) ::DeleteObject(state->normal);
         if (state->ownIcon) ::DestroyIcon(state->icon);
-        state->bold = nullptr;
+        state->bold = state->normal = nullptr;
         state->icon = nullptr;
       }
       return FALSE;

@@ -18,6 +18,9 @@ namespace bellnest::win32 {
 RECT TwipsToPixels(int left, int top, int width, int height, int dpiX, int dpiY);
 // The screen's DPI, horizontal and vertical.
 POINT ScreenDpi();
+// The font the page and its dialog are designed in: MS Sans Serif, 8 points at the given DPI.
+// The caller deletes it.
+HFONT CreateDesignFont(int dpiY);
 
 // An option check box: a Value put that changes the mark raises Click, as a user's click does.
 class Win32CheckBox final : public CheckBox {
@@ -64,6 +67,11 @@ class Win32PageWindow {
   // An access key (Alt+letter) pressed on the page: F focuses the tree, B and H press the
   // buttons. True when the key is the page's.
   bool OnMnemonic(wchar_t key);
+  // The page's keyboard interface, for the container's accelerator pass over a message bound
+  // for one of the page's controls: Tab and Shift+Tab move between the page's controls in tab
+  // order (false past either end, so the container moves on), Alt+letter is an access key.
+  // False for every other message: the control it is for handles it (arrows, space).
+  bool TranslateKey(const MSG& message);
 
  private:
   Win32PageWindow() = default;
@@ -73,6 +81,7 @@ class Win32PageWindow {
   HWND about_ = nullptr;
   HWND help_ = nullptr;
   HWND tips_ = nullptr;
+  HFONT font_ = nullptr;
   std::shared_ptr<Win32TreeView> tree_;
   std::shared_ptr<Win32CheckBox> subfolders_;
   std::shared_ptr<Win32CheckBox> defaultFolders_;

@@ -70,8 +70,7 @@ class Win32TreeView final : public TreeView, public std::enable_shared_from_this
   };
   using Children = std::set<ChildRef>;
 
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
+  static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM unused);
 
   TreeNodePtr Handle(NodeData* node);
@@ -86,6 +85,7 @@ class Win32TreeView final : public TreeView, public std::enable_shared_from_this
   void ApplyFrame();
 
   HWND hwnd_ = nullptr;
+  HWND messages_ = nullptr;  // receives the tree's own posted messages
   HIMAGELIST images_ = nullptr;
   TreeViewEvents* events_ = nullptr;
   std::vector<std::shared_ptr<NodeData>> slots_;
@@ -94,7 +94,6 @@ class Win32TreeView final : public TreeView, public std::enable_shared_from_this
   std::unordered_map<std::string, NodeData*> byKey_;
   Children topLevel_;
   HTREEITEM codeExpanding_ = nullptr;
-  POINT lastPress_ = {-1, -1};
   bool checkboxes_ = true;
   int16_t appearance_ = 1;
   int16_t borderStyle_ = 1;

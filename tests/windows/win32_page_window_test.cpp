@@ -1,0 +1,232 @@
+// The page's window as a user meets it: controls where the design puts them at 96 DPI, in its
+// tab order, the label's access key, tool tips, check boxes and buttons clicked for real; the
+// About dialog closed by Enter and by Esc, showing this program's version resource; and
+// screenshots of both (screenshots\ in the build tree).
+#include "platform/win32/win32_page_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_about_box.h"
+#include "platform/win32/win32_codec.h"
+#include "page/about_dialog.h"
+#include "platform/win32/win32_ui.h"
+#include "support/platform.h"
+#include "windows/win32_window_test.h"
+
+namespace bellnest::win32 {
+namespace {
+
+RECT ClientRectOf(HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string TextOf(HWND window) {
+  wchar_t text[512] = {};
+  ::GetWindowTextW(window, text, 512);
+  return WideToUtf8(text);
+}
+
+class Win32PageWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(window_.Window(), nullptr);
+    if (ScreenDpi().x != 96 || ScreenDpi().y != 96) GTEST_SKIP() << "the layout table is for 96 DPI";
+  }
+  TestPageWindow window_;
+};
+
+TEST_F(Win32PageWindowTest, ControlsStandWhereTheDesignPutsThemInItsTabOrder) {
+  Win32PageWindow& page = window_.Page();
+  const HWND subfolders = ::GetDlgItem(window_.Window(), Win32PageWindow::kSubfolders);
+  const HWND defaultFolders = ::GetDlgItem(window_.Window(), Win32PageWindow::kDefaultFolders);
+  struct Expected {
+    HWND control;
+    const char* text;
+    RECT pixels;  // twips / 15
+  };
+  const Expected table[] = {
+      {page.Label(), "Reminder enabled &folders", {24, 8, 24 + 177, 8 + 17}},
+      {page.Tree()->Window(), "", {24, 40, 24 + 185, 40 + 217}},
+      {subfolders, "Include Subfolders", {24, 264, 24 + 145, 264 + 17}},
+      {defaultFolders, "Allow disabling default folders", {24, 282, 24 + 161, 282 + 17}},
+      {page.AboutButton(), "A&bout", {232, 72, 232 + 89, 72 + 25}},
+      {page.HelpButton(), "&Help", {232, 136, 232 + 89, 136 + 25}},
+  };
+  HWND previous = nullptr;
+  for (const Expected& row : table) {
+    ASSERT_NE(row.control, nullptr) << row.text;
+    const RECT r = ClientRectOf(row.control);
+    EXPECT_EQ((std::vector<long>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<long>{row.pixels.left, row.pixels.top, row.pixels.right, row.pixels.bottom}))
+        << row.text;
+    EXPECT_EQ(TextOf(row.control), row.text);
+    // Tab order is window order.
+    if (previous) {
+      EXPECT_EQ(::GetWindow(previous, GW_HWNDNEXT), row.control) << row.text;
+    }
+    previous = row.control;
+  }
+  EXPECT_EQ(::SendMessageW(page.ToolTips(), TTM_GETTOOLCOUNT, 0, 0), 2);  // the label and A&bout
+}
+
+TEST_F(Win32PageWindowTest, AltFMovesTheFocusToTheTreeAndTabWalksTheControlsInTabOrder) {
+  Win32PageWindow& page = window_.Page();
+  auto translate = [&](const MSG& message) { return page.TranslateKey(message); };
+  ::SetForegroundWindow(window_.Window());
+  ::SetFocus(page.HelpButton());
+  ::PostMessageW(page.HelpButton(), WM_SYSKEYDOWN, 'F', 0x20000001);
+  ::PostMessageW(page.HelpButton(), WM_SYSCHAR, 'f', 0x20000001);
+  EXPECT_TRUE(PumpUntil([&] { return ::GetFocus() == page.Tree()->Window(); }, 1000, translate));
+  const HWND order[] = {::GetDlgItem(window_.Window(), Win32PageWindow::kSubfolders),
+                        ::GetDlgItem(window_.Window(), Win32PageWindow::kDefaultFolders), page.AboutButton(),
+                        page.HelpButton()};
+  for (HWND next : order) {
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    EXPECT_TRUE(PumpUntil([&] { return ::GetFocus() == next; }, 1000, translate)) << TextOf(next);
+  }
+  // Past the last control the key is the container's.
+  MSG tab = {};
+  tab.hwnd = ::GetFocus();
+  tab.message = WM_KEYDOWN;
+  tab.wParam = VK_TAB;
+  EXPECT_FALSE(page.TranslateKey(tab));
+}
+
+TEST_F(Win32PageWindowTest, CheckBoxesRaiseClickWhenCodeChangesTheValueOrTheUserClicks) {
+  const PageControls controls = window_.Page().Controls();
+  for (const auto& box : {controls.chkSubfolders, controls.chkDefaultFolders}) {
+    int clicks = 0;
+    int16_t seen = -1;
+    box->SetClickHandler([&] {
+      ++clicks;
+      seen = box->Value().Value();
+    });
+    struct Step {
+      const char* what;
+      int16_t value;  // put, or -1 for a user's click
+      int clicks;
+      int16_t after;
+    };
+    const Step steps[] = {
+        {"put 1", 1, 1, 1}, {"put 1 again", 1, 1, 1}, {"user click", -1, 2, 0}, {"user click", -1, 3, 1}, {"put 0", 0, 4, 0},
+    };
+    for (const Step& step : steps) {
+      if (step.value >= 0) {
+        ASSERT_TRUE(box->PutValue(step.value).Ok());
+      } else {
+        HWND button = static_cast<Win32CheckBox&>(*box).Window();
+        ::PostMessageW(button, BM_CLICK, 0, 0);
+        PumpUntil([] { return false; }, 100);
+      }
+      EXPECT_EQ(clicks, step.clicks) << step.what;
+      EXPECT_EQ(box->Value().Value(), step.after) << step.what;
+      if (clicks) {
+        EXPECT_EQ(seen, step.after) << step.what << ": Click reads the new value";
+      }
+    }
+    EXPECT_FALSE(box->PutValue(2).Ok());
+  }
+  int about = 0;
+  int help = 0;
+  window_.Page().SetButtonHandlers([&] { ++about; }, [&] { ++help; });
+  ::PostMessageW(window_.Page().HelpButton(), BM_CLICK, 0, 0);
+  PumpUntil([&] { return help > 0; }, 1000);
+  EXPECT_EQ(std::vector<int>({about, help}), std::vector<int>({0, 1}));
+}
+
+TEST_F(Win32PageWindowTest, PageScreenshot) {
+  Win32TreeView& tree = *window_.Page().Tree();
+  TreeNodePtr root = tree.NodesAdd(std::nullopt, kTvwChild, "R", "Mailbox - Pat Quill", 1).Value();
+  ASSERT_TRUE(root->PutSorted(true).Ok());
+  const struct {
+    const char* text;
+    int image;
+    bool checked;
+  } folders[] = {{"Calendar", 2, true}, {"Contacts", 3, false}, {"Drafts", 5, false},  {"Inbox", 6, true},
+                 {"Sent Items", 10, false}, {"Tasks", 11, true}, {"Projects \xE2\x80\x93 2026", 13, true},
+                 {"RSS Feeds", 12, false}};
+  for (const auto& folder : folders) {
+    TreeNodePtr node = tree.NodesAdd(1, kTvwChild, folder.text, folder.text, folder.image).Value();
+    ASSERT_TRUE(node->PutChecked(folder.checked).Ok());
+  }
+  ASSERT_TRUE(tree.NodesAdd(tree.NodesCount().Value() - 1, kTvwChild, "P1", "Clients", 13).Ok());
+  ASSERT_TRUE(root->PutExpanded(true).Ok());
+  ASSERT_TRUE(window_.Page().Controls().chkSubfolders->PutValue(1).Ok());
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(SaveScreenshot(window_.Window(), "page"));
+}
+
+// What the About dialog showed, read from a timer of its modal loop, which then presses the
+// key under test (a later timer shuts the dialog by force if the key did not).
+struct AboutSeen {
+  static inline WPARAM key = 0;
+  static inline UINT_PTR pressTimer = 0;
+  static inline bool forced = false;
+  static inline RECT client{}, frame{};
+  static inline LONG titleWeight = 0, titleHeight = 0;
+  static inline std::string version, description, company;
+
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = ::FindWindowW(kAboutBoxClass, L"About Bellnest");
+    if (!dialog) return;
+    ::KillTimer(nullptr, id);
+    if (id != pressTimer) {
+      forced = true;
+      ::EndDialog(dialog, IDABORT);
+      return;
+    }
+    ::GetClientRect(dialog, &client);
+    ::GetWindowRect(dialog, &frame);
+    LOGFONTW font = {};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, 203, WM_GETFONT, 0, 0)), sizeof font, &font);
+    titleWeight = font.lfWeight;
+    titleHeight = font.lfHeight;
+    version = TextOf(::GetDlgItem(dialog, 204));
+    description = TextOf(::GetDlgItem(dialog, 201));
+    company = TextOf(::GetDlgItem(dialog, 205));
+    if (key == VK_ESCAPE) SaveScreenshot(dialog, "about");
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+    ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
+  }
+};
+
+class Win32AboutBoxTest : public Win32PageWindowTest, public ::testing::WithParamInterface<WPARAM> {};
+
+// The page's About button through the core: texts from this program's version resource.
+TEST_P(Win32AboutBoxTest, ClosesOnTheKeyShowingTheLibrarysVersionCentredOnThePage) {
+  Win32Ui ui;
+  ui.SetPageWindow(window_.Window());
+  Platform platform;
+  platform.Ui = &ui;
+  ScopedPlatform installed(platform);
+  AboutSeen::key = GetParam();
+  AboutSeen::forced = false;
+  AboutSeen::pressTimer = ::SetTimer(nullptr, 0, 300, &AboutSeen::Tick);
+  const UINT_PTR forceTimer = ::SetTimer(nullptr, 0, 5000, &AboutSeen::Tick);
+  frmPPAbout().Show();
+  ::KillTimer(nullptr, forceTimer);
+
+  EXPECT_FALSE(AboutSeen::forced) << "the key did not close the dialog";
+  EXPECT_EQ(AboutSeen::version, "Version 2.7.31");  // major.minor.revision of 2.7.5.31
+  EXPECT_EQ(AboutSeen::description, "Test program \xC2\xAE of the Windows world");
+  EXPECT_EQ(AboutSeen::company, std::string("Quillfen Systems, Inc.\r\n") + kSupportAddress);
+  EXPECT_EQ((std::vector<long>{AboutSeen::client.right, AboutSeen::client.bottom, AboutSeen::titleWeight,
+                               AboutSeen::titleHeight}),
+            (std::vector<long>{382, 269, FW_BOLD, -13}));  // 5730 x 4035 twips; 9.75 points bold
+  RECT page;
+  ::GetWindowRect(window_.Window(), &page);
+  EXPECT_NEAR(AboutSeen::frame.left + AboutSeen::frame.right, page.left + page.right, 2);
+  EXPECT_NEAR(AboutSeen::frame.top + AboutSeen::frame.bottom, page.top + page.bottom, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, Win32AboutBoxTest, ::testing::Values(VK_RETURN, VK_ESCAPE),
+                         [](const auto& info) { return info.param == VK_RETURN ? "Enter" : "Esc"; });
+
+}  // namespace
+}  // namespace bellnest::win32
