@@ -306,9 +306,12 @@ Result<Variant> ToHostVariant(const VARIANT& value) {
     case VT_UINT:
     case VT_I8:
     case VT_UI8: {
-      Result<VariantValue> whole = Changed(value, VT_I4);
-      if (!whole) return whole.Error();
-      return Variant(static_cast<int32_t>(V_I4(&whole.Value().Get())));
+      // A whole number beyond a Long is kept as its text: CStr still writes it, CLng overflows.
+      if (Result<VariantValue> whole = Changed(value, VT_I4))
+        return Variant(static_cast<int32_t>(V_I4(&whole.Value().Get())));
+      Result<VariantValue> text = Changed(value, VT_BSTR);
+      if (!text) return text.Error();
+      return ToHostVariant(text.Value().Get());
     }
     case VT_BSTR:
       return Variant(Utf8FromWide(V_BSTR(&value), V_BSTR(&value) != nullptr ? ::SysStringLen(V_BSTR(&value)) : 0));
