@@ -35,9 +35,9 @@ class SessionClass final : public IClassFactory {
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     try {
-      Result<RdoSessionPtr> session = outlook_.CreateSession(kRdoProgId);
+      Result<com::ComPtr<IDispatch>> session = CreateRdoSession(outlook_);
       if (!session) return com::SetComError(session.Error());
-      return ServeRdoSession(session.Value())->QueryInterface(iid, out);
+      return session.Value()->QueryInterface(iid, out);
     } catch (...) {
       LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in CreateInstance", "standin"}, "standin",
                "CreateInstance", "");
@@ -78,6 +78,12 @@ LSTATUS WriteProgId(HKEY root, const std::wstring& clsid) {
 }
 
 }  // namespace
+
+Result<com::ComPtr<IDispatch>> CreateRdoSession(sim::SimulatedOutlook& outlook) {
+  Result<RdoSessionPtr> session = outlook.CreateSession(kRdoProgId);
+  if (!session) return session.Error();
+  return ServeRdoSession(session.Value());
+}
 
 RdoRegistration::RdoRegistration(sim::SimulatedOutlook& outlook) {
   auto factory = com::ComPtr<IClassFactory>::Attach(new SessionClass(outlook));

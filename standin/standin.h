@@ -21,6 +21,8 @@ inline constexpr CLSID kClsidRdoSession = {
 
 com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook);
 com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook);
+// What the RDO session class creates: a session of the simulation, or its failure.
+Result<com::ComPtr<IDispatch>> CreateRdoSession(sim::SimulatedOutlook& outlook);
 
 // While it lives, the process's class object for the RDO session and the ProgID key in
 // HKCU\Software\Classes (and in HKLM\Software\Classes where COM reads no user classes). A session is created as the simulation creates one (recorded, subject
