@@ -97,10 +97,9 @@ DispObject::DispObject(const std::vector<Member>& members, std::initializer_list
 HRESULT STDMETHODCALLTYPE DispObject::QueryInterface(REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  const bool answered = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-                        IsEqualIID(iid, kIidServed) ||
-                        std::any_of(extraIids_.begin(), extraIids_.end(),
-                                    [&](const IID& extra) { return IsEqualIID(iid, extra) != 0; });
+  const bool answered =
+      IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kIidServed) ||
+      std::any_of(extraIids_.begin(), extraIids_.end(), [&](const IID& extra) { return IsEqualIID(iid, extra) != 0; });
   if (!answered) return E_NOINTERFACE;
   *out = static_cast<IDispatch*>(this);
   AddRef();
@@ -150,8 +149,8 @@ HRESULT STDMETHODCALLTYPE DispObject::GetIDsOfNames(REFIID, LPOLESTR* names, UIN
   }
 }
 
-HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                             VARIANT* result, EXCEPINFO* exception, UINT*) {
+HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                             EXCEPINFO* exception, UINT*) {
   try {
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     const Args args(params);
@@ -169,8 +168,7 @@ HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags
     if (result != nullptr) value.Value().DetachTo(result);
     return S_OK;
   } catch (...) {
-    LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in Invoke", "standin"}, "standin", "Invoke",
-             "");
+    LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in Invoke", "standin"}, "standin", "Invoke", "");
     return E_UNEXPECTED;
   }
 }

@@ -60,9 +60,7 @@ std::wstring ClsidText(const CLSID& clsid) {
 }  // namespace
 
 com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook) { return ServePageSite(outlook.PageSite()); }
-com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook) {
-  return ServeApplication(outlook.Application());
-}
+com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook) { return ServeApplication(outlook.Application()); }
 
 namespace {
 
@@ -87,8 +85,8 @@ Result<com::ComPtr<IDispatch>> CreateRdoSession(sim::SimulatedOutlook& outlook) 
 
 RdoRegistration::RdoRegistration(sim::SimulatedOutlook& outlook) {
   auto factory = com::ComPtr<IClassFactory>::Attach(new SessionClass(outlook));
-  status_ = ::CoRegisterClassObject(kClsidRdoSession, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie_);
+  status_ =
+      ::CoRegisterClassObject(kClsidRdoSession, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
   if (FAILED(status_)) return;
   const std::wstring clsid = ClsidText(kClsidRdoSession);
   status_ = HRESULT_FROM_WIN32(WriteProgId(HKEY_CURRENT_USER, clsid));

@@ -71,7 +71,8 @@ int Run() {
   behindCom.SetCallRecording(false);
   standin::RdoRegistration registration(behindCom);
   if (FAILED(registration.Outcome())) {
-    std::fprintf(stderr, "could not register the RDO stand-in: 0x%08lx\n", static_cast<unsigned long>(registration.Outcome()));
+    std::fprintf(stderr, "could not register the RDO stand-in: 0x%08lx\n",
+                 static_cast<unsigned long>(registration.Outcome()));
     return 1;
   }
   com::ComRdoFactory factory;
@@ -81,8 +82,10 @@ int Run() {
 
   const Case cases[] = {
       {"MAPIFolder.Name", [](Reached& r) { return r.Inbox->Name().Ok(); }},
-      {"RDOFolder.Fields(PR_CONTAINER_CLASS)", [](Reached& r) { return r.Folder->Fields(mapi::kPrContainerClass).Ok(); }},
-      {"RDOSession.CompareEntryIDs", [](Reached& r) { return r.Session->CompareEntryIDs(r.FolderId, r.FolderId).Ok(); }},
+      {"RDOFolder.Fields(PR_CONTAINER_CLASS)",
+       [](Reached& r) { return r.Folder->Fields(mapi::kPrContainerClass).Ok(); }},
+      {"RDOSession.CompareEntryIDs",
+       [](Reached& r) { return r.Session->CompareEntryIDs(r.FolderId, r.FolderId).Ok(); }},
       {"RDOSession.GetFolderFromID", [](Reached& r) { return r.Session->GetFolderFromID(r.FolderId, "").Ok(); }},
   };
   std::printf("%-40s %12s %12s %8s\n", "host call", "native ns", "COM ns", "ratio");

@@ -50,10 +50,9 @@ int32_t NumberOf(HRESULT hr) {
 
 std::string SystemText(HRESULT hr) {
   wchar_t* buffer = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0,
-                                   nullptr);
+  const DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text = n > 0 ? Utf8FromWide(buffer, n) : std::string();
   if (buffer != nullptr) ::LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
@@ -74,15 +73,13 @@ std::unordered_map<std::string, DISPID>& SharedIds() {
   return ids;
 }
 
-bool IsFloating(VARTYPE vt) {
-  return vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DATE || vt == VT_DECIMAL;
-}
+bool IsFloating(VARTYPE vt) { return vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DATE || vt == VT_DECIMAL; }
 
 // VariantChangeTypeEx with the run-time's failures.
 Result<VariantValue> Changed(const VARIANT& value, VARTYPE type) {
   VariantValue out;
-  const HRESULT hr = ::VariantChangeTypeEx(out.Put(), const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT,
-                                           VARIANT_ALPHABOOL, type);
+  const HRESULT hr =
+      ::VariantChangeTypeEx(out.Put(), const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, type);
   if (FAILED(hr)) return ErrorFromHresult(hr);
   return out;
 }
@@ -432,8 +429,7 @@ Result<VariantValue> Caller::Invoke(DISPID id, WORD flags, std::initializer_list
   EXCEPINFO exception{};
   UINT badArgument = 0;
   const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                     flags == DISPATCH_PROPERTYPUT ? nullptr : result.Put(), &exception,
-                                     &badArgument);
+                                     flags == DISPATCH_PROPERTYPUT ? nullptr : result.Put(), &exception, &badArgument);
   if (hr == DISP_E_EXCEPTION) return ErrorFromException(exception);
   if (FAILED(hr)) return ErrorFromHresult(hr, object_.Get());
   return result;

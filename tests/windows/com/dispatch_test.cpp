@@ -1,10 +1,10 @@
 // VARIANTs converted as the run-time's CStr, CLng and CBool convert them, and failed calls
 // reported with the run-time's numbers, words and sources.
+#include "com/dispatch.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "com/dispatch.h"
 
 namespace bellnest::com {
 namespace {
@@ -96,10 +96,12 @@ TEST(CallErrors, AreReportedAsTheRunTimeReportsThem) {
   EXCEPINFO host = Exception(0, static_cast<HRESULT>(0x8004010F), "Not found.", "QFSMAPI.RDOFolder");
   const Case cases[] = {
       {"number in wCode", ErrorFromException(byCode), {1004, "Custom failure", "Some.Object"}},
-      {"run-time number in FACILITY_CONTROL", ErrorFromException(runTime),
+      {"run-time number in FACILITY_CONTROL",
+       ErrorFromException(runTime),
        {429, "ActiveX component can't create object", "PPBellnest"}},
       {"HRESULT kept signed", ErrorFromException(host), {-2147221233, "Not found.", "QFSMAPI.RDOFolder"}},
-      {"unknown member", ErrorFromHresult(DISP_E_UNKNOWNNAME),
+      {"unknown member",
+       ErrorFromHresult(DISP_E_UNKNOWNNAME),
        {438, "Object doesn't support this property or method", "PPBellnest"}},
       {"wrong argument type", ErrorFromHresult(DISP_E_TYPEMISMATCH), {13, "Type mismatch", "PPBellnest"}},
       {"argument missing", ErrorFromHresult(DISP_E_PARAMNOTOPTIONAL), {449, "Argument not optional", "PPBellnest"}},
