@@ -1,6 +1,7 @@
 // The table-driven IDispatch of the stand-in's objects, and the conversions between VARIANTs
 // and the simulated host's values.
 #include "standin/dispatch_object.h"
+#include "standin/standin.h"
 
 #include <algorithm>
 #include <mutex>
@@ -49,6 +50,11 @@ std::string DynamicName(DISPID id) {
 bool IsMissing(const VARIANT& v) { return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND; }
 
 }  // namespace
+
+std::vector<std::string>& NameLookups() {
+  thread_local std::vector<std::string> names;
+  return names;
+}
 
 // ---- arguments ----
 
@@ -130,6 +136,7 @@ HRESULT STDMETHODCALLTYPE DispObject::GetIDsOfNames(REFIID, LPOLESTR* names, UIN
   try {
     for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;  // named arguments: none here
     const std::string name = com::Utf8FromWide(names[0], wcslen(names[0]));
+    NameLookups().push_back(name);
     for (const Member& m : members_) {
       if (sim::EqualsIgnoringCase(m.Name, name)) {
         ids[0] = m.Id;

@@ -9,6 +9,9 @@
 //   ComPtr<IDispatch> site = standin::PageSite(outlook);   // what the page's container hands it
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "com/com_ptr.h"
 #include "platform/win32/windows_api.h"
 #include "sim/profile/simulated_outlook.h"
@@ -32,6 +35,10 @@ struct PropertyPageSiteDual : public IDispatch {
 // The page site Outlook hands a page, answering PropertyPageSite by Invoke and by vtable.
 com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook);
 com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook);
+// The member names callers looked up through GetIDsOfNames on any object served here, in order
+// (this thread's; a test clears it).
+std::vector<std::string>& NameLookups();
+
 // What the RDO session class creates: a session of the simulation, or its failure.
 Result<com::ComPtr<IDispatch>> CreateRdoSession(sim::SimulatedOutlook& outlook);
 

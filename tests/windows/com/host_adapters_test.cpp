@@ -228,6 +228,22 @@ TEST_F(ComApartment, CreateObjectOfAnUnregisteredProgIdIsError429) {
 
 class RegisteredRdoProgId : public ComApartment {};
 
+TEST_F(RegisteredRdoProgId, MemberNamesAreLookedUpOncePerObjectType) {
+  com::ComRdoFactory factory;
+  auto walk = [&] {
+    sim::SimulatedOutlook outlook;
+    standin::RdoRegistration registration(outlook);
+    com::ComPtr<IDispatch> site = standin::PageSite(outlook);
+    standin::NameLookups().clear();
+    Walk(com::WrapPageSite(site.Get()), factory, outlook.Id("Calendar"));
+    return standin::NameLookups();
+  };
+  walk();
+  // Again with new objects: only the objects of no known type (the add-in's objects, the
+  // parent checked for being a folder) are asked again.
+  EXPECT_EQ(walk(), (std::vector<std::string>{"PPClass", "Online", "Class"}));
+}
+
 TEST_F(RegisteredRdoProgId, ARegisteredClassThatRefusesToCreateIsError429) {
   sim::SimulatedOutlook outlook;
   outlook.Model().RdoRegistered = false;
