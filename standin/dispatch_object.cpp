@@ -171,7 +171,7 @@ HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags
     } else {
       return DISP_E_MEMBERNOTFOUND;
     }
-    if (!value) return com::RaiseException(value.Error(), exception);
+    if (!value) return com::RaiseToCaller(value.Error(), exception);
     if (result != nullptr) value.Value().DetachTo(result);
     return S_OK;
   } catch (...) {

@@ -268,7 +268,7 @@ HRESULT SetComError(const ErrorInfo& error) {
   return HresultOf(error);
 }
 
-HRESULT RaiseException(const ErrorInfo& error, EXCEPINFO* info) {
+HRESULT RaiseToCaller(const ErrorInfo& error, EXCEPINFO* info) {
   if (info == nullptr) return SetComError(error);
   std::memset(info, 0, sizeof *info);
   info->scode = HresultOf(error);
