@@ -105,6 +105,8 @@ TEST(CallErrors, AreReportedAsTheRunTimeReportsThem) {
        {438, "Object doesn't support this property or method", "PPBellnest"}},
       {"wrong argument type", ErrorFromHresult(DISP_E_TYPEMISMATCH), {13, "Type mismatch", "PPBellnest"}},
       {"argument missing", ErrorFromHresult(DISP_E_PARAMNOTOPTIONAL), {449, "Argument not optional", "PPBellnest"}},
+      {"argument count", ErrorFromHresult(DISP_E_BADPARAMCOUNT),
+       {450, "Wrong number of arguments or invalid property assignment", "PPBellnest"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.Got, c.Expected) << c.What;
   const ErrorInfo failed = ErrorFromHresult(E_FAIL);
