@@ -119,7 +119,9 @@ case "$cmd" in
     # The Windows world's benchmark programs, under Wine.
     install_missing "${WINDOWS_PACKAGES[@]}"
     build windows-x64 >/dev/null
-    cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_win32_bench.exe
+    for bench in tree_expand host_call; do
+      cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_${bench}_bench.exe
+    done
     ;;
   *)
     echo "usage: $0 page|test|fuzz|bench [arguments]" >&2

@@ -1,6 +1,7 @@
 // The table-driven IDispatch of the stand-in's objects, and the conversions between VARIANTs
 // and the simulated host's values.
 #include "standin/dispatch_object.h"
+#include "standin/standin.h"
 
 #include <algorithm>
 #include <mutex>
@@ -50,6 +51,11 @@ bool IsMissing(const VARIANT& v) { return V_VT(&v) == VT_ERROR && V_ERROR(&v) ==
 
 }  // namespace
 
+std::vector<std::string>& NameLookups() {
+  thread_local std::vector<std::string> names;
+  return names;
+}
+
 // ---- arguments ----
 
 const VARIANT* Args::At(size_t i) const {
@@ -97,10 +103,9 @@ DispObject::DispObject(const std::vector<Member>& members, std::initializer_list
 HRESULT STDMETHODCALLTYPE DispObject::QueryInterface(REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  const bool answered = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-                        IsEqualIID(iid, kIidServed) ||
-                        std::any_of(extraIids_.begin(), extraIids_.end(),
-                                    [&](const IID& extra) { return IsEqualIID(iid, extra) != 0; });
+  const bool answered =
+      IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kIidServed) ||
+      std::any_of(extraIids_.begin(), extraIids_.end(), [&](const IID& extra) { return IsEqualIID(iid, extra) != 0; });
   if (!answered) return E_NOINTERFACE;
   *out = static_cast<IDispatch*>(this);
   AddRef();
@@ -131,6 +136,7 @@ HRESULT STDMETHODCALLTYPE DispObject::GetIDsOfNames(REFIID, LPOLESTR* names, UIN
   try {
     for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;  // named arguments: none here
     const std::string name = com::Utf8FromWide(names[0], wcslen(names[0]));
+    NameLookups().push_back(name);
     for (const Member& m : members_) {
       if (sim::EqualsIgnoringCase(m.Name, name)) {
         ids[0] = m.Id;
@@ -150,8 +156,8 @@ HRESULT STDMETHODCALLTYPE DispObject::GetIDsOfNames(REFIID, LPOLESTR* names, UIN
   }
 }
 
-HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                             VARIANT* result, EXCEPINFO* exception, UINT*) {
+HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                             EXCEPINFO* exception, UINT*) {
   try {
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     const Args args(params);
@@ -165,12 +171,11 @@ HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags
     } else {
       return DISP_E_MEMBERNOTFOUND;
     }
-    if (!value) return com::RaiseException(value.Error(), exception);
+    if (!value) return com::RaiseToCaller(value.Error(), exception);
     if (result != nullptr) value.Value().DetachTo(result);
     return S_OK;
   } catch (...) {
-    LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in Invoke", "standin"}, "standin", "Invoke",
-             "");
+    LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in Invoke", "standin"}, "standin", "Invoke", "");
     return E_UNEXPECTED;
   }
 }

@@ -59,10 +59,9 @@ class DispObject : public IDispatch {
   ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
-                                          DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* badArgument) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* badArgument) override;
 
   // The simulated objects this one serves, for arguments that come back (MAPIOBJECT, folders).
   virtual DispatchPtr SimDispatch() const { return nullptr; }

@@ -5,6 +5,7 @@
 
 #include "com/host_adapters.h"
 #include "standin/dispatch_object.h"
+#include "standin/standin.h"
 
 namespace bellnest::standin {
 
@@ -75,7 +76,8 @@ class FoldersObject final : public DispObject {
  private:
   static const std::vector<Member>& Table() {
     static const std::vector<Member> members = {
-        {"_NewEnum", DISPID_NEWENUM, [](DispObject& o, const Args&) -> Result<VariantValue> {
+        {"_NewEnum", DISPID_NEWENUM,
+         [](DispObject& o, const Args&) -> Result<VariantValue> {
            Result<FolderEnumeratorPtr> items = Self<FoldersObject>(o).sim_->NewEnum();
            if (!items) return items.Error();
            VariantValue out;
@@ -238,20 +240,79 @@ class ApplicationObject final : public DispObject {
   ApplicationPtr sim_;
 };
 
-class PageSiteObject final : public DispObject {
+// The page site answers by Invoke and by vtable; both reach the same table.
+class PageSiteObject final : public DispObject, public PropertyPageSiteDual {
  public:
-  explicit PageSiteObject(PropertyPageSitePtr sim)
-      : DispObject(Table(), {com::kIidPropertyPageSite}), sim_(std::move(sim)) {}
+  explicit PageSiteObject(PropertyPageSitePtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out != nullptr && IsEqualIID(iid, com::kIidPropertyPageSite)) {
+      *out = static_cast<PropertyPageSiteDual*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return DispObject::QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return DispObject::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return DispObject::Release(); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return DispObject::GetTypeInfoCount(count); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+    return DispObject::GetTypeInfo(index, lcid, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+    return DispObject::GetIDsOfNames(iid, names, count, lcid, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* badArgument) override {
+    return DispObject::Invoke(id, iid, lcid, flags, params, result, exception, badArgument);
+  }
+
+  HRESULT STDMETHODCALLTYPE get_Application(IDispatch** application) override {
+    return Object(kApplication, application);
+  }
+  HRESULT STDMETHODCALLTYPE get_Class(LONG* objectClass) override {
+    if (objectClass == nullptr) return E_POINTER;
+    *objectClass = kClassPropertyPageSite;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) override { return NotServed(session); }
+  HRESULT STDMETHODCALLTYPE get_Parent(IDispatch** parent) override { return NotServed(parent); }
+  HRESULT STDMETHODCALLTYPE OnStatusChange() override {
+    DISPPARAMS none{};
+    return DispObject::Invoke(kOnStatusChange, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+  }
 
  private:
+  static constexpr DISPID kApplication = 0xF000;
+  static constexpr DISPID kOnStatusChange = 0x2100;
+  static constexpr LONG kClassPropertyPageSite = 103;  // OlObjectClass olPropertyPageSite
+
+  HRESULT Object(DISPID id, IDispatch** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    DISPPARAMS none{};
+    VariantValue value;
+    const HRESULT hr = DispObject::Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value.Put(), nullptr, nullptr);
+    if (FAILED(hr)) return hr;
+    Result<com::ComPtr<IDispatch>> object = com::ObjectOf(value.Get());
+    if (!object) return E_UNEXPECTED;
+    *out = object.Value().Detach();
+    return S_OK;
+  }
+  // The simulation has no Session or Parent of the page site.
+  static HRESULT NotServed(IDispatch** out) {
+    if (out != nullptr) *out = nullptr;
+    return E_NOTIMPL;
+  }
+
   static const std::vector<Member>& Table() {
     static const std::vector<Member> members = {
-        {"Application", 0xF000,
+        {"Application", kApplication,
          [](DispObject& o, const Args&) {
-           return ReturnedObject<ApplicationObject>(Self<PageSiteObject>(o).sim_->Application());
+           return ReturnedObject<ApplicationObject>(static_cast<PageSiteObject&>(o).sim_->Application());
          }},
-        {"OnStatusChange", 0x2100,
-         [](DispObject& o, const Args&) { return Returned(Self<PageSiteObject>(o).sim_->OnStatusChange()); }},
+        {"OnStatusChange", kOnStatusChange,
+         [](DispObject& o, const Args&) { return Returned(static_cast<PageSiteObject&>(o).sim_->OnStatusChange()); }},
     };
     return members;
   }
@@ -260,7 +321,9 @@ class PageSiteObject final : public DispObject {
 
 }  // namespace
 
-com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site) { return Serve<PageSiteObject>(std::move(site)); }
+com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site) {
+  return com::ComPtr<IDispatch>::Attach(static_cast<DispObject*>(new PageSiteObject(std::move(site))));
+}
 com::ComPtr<IDispatch> ServeApplication(ApplicationPtr application) {
   return Serve<ApplicationObject>(std::move(application));
 }

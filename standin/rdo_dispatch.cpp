@@ -86,13 +86,17 @@ const std::vector<Member>& FolderObject::Table() {
        }},
       {"SearchContainers", 5,
        [](DispObject& o, const Args&) {
-         return OfSearch(o, [](RdoSearchFolder& s) { return ReturnedObject<SearchContainersObject>(s.SearchContainers()); });
+         return OfSearch(
+             o, [](RdoSearchFolder& s) { return ReturnedObject<SearchContainersObject>(s.SearchContainers()); });
        }},
-      {"Stop", 6, [](DispObject& o, const Args&) { return OfSearch(o, [](RdoSearchFolder& s) { return Returned(s.Stop()); }); }},
+      {"Stop", 6,
+       [](DispObject& o, const Args&) { return OfSearch(o, [](RdoSearchFolder& s) { return Returned(s.Stop()); }); }},
       {"Start", 7,
        [](DispObject& o, const Args&) { return OfSearch(o, [](RdoSearchFolder& s) { return Returned(s.Start()); }); }},
       {"IsRunning", 8,
-       [](DispObject& o, const Args&) { return OfSearch(o, [](RdoSearchFolder& s) { return Returned(s.IsRunning()); }); }},
+       [](DispObject& o, const Args&) {
+         return OfSearch(o, [](RdoSearchFolder& s) { return Returned(s.IsRunning()); });
+       }},
   };
   return members;
 }
@@ -180,7 +184,9 @@ class SessionObject final : public DispObject {
         {"ProfileName", 3,
          [](DispObject& o, const Args&) { return Returned(Self<SessionObject>(o).sim_->ProfileName()); }},
         {"Stores", 4,
-         [](DispObject& o, const Args&) { return ReturnedObject<StoresObject>(Self<SessionObject>(o).sim_->Stores()); }},
+         [](DispObject& o, const Args&) {
+           return ReturnedObject<StoresObject>(Self<SessionObject>(o).sim_->Stores());
+         }},
         {"GetFolderFromID", 5,
          [](DispObject& o, const Args& a) -> Result<VariantValue> {
            Result<std::string> entryId = a.Text(0);

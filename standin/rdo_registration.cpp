@@ -35,9 +35,9 @@ class SessionClass final : public IClassFactory {
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     try {
-      Result<RdoSessionPtr> session = outlook_.CreateSession(kRdoProgId);
+      Result<com::ComPtr<IDispatch>> session = CreateRdoSession(outlook_);
       if (!session) return com::SetComError(session.Error());
-      return ServeRdoSession(session.Value())->QueryInterface(iid, out);
+      return session.Value()->QueryInterface(iid, out);
     } catch (...) {
       LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), "exception in CreateInstance", "standin"}, "standin",
                "CreateInstance", "");
@@ -60,9 +60,7 @@ std::wstring ClsidText(const CLSID& clsid) {
 }  // namespace
 
 com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook) { return ServePageSite(outlook.PageSite()); }
-com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook) {
-  return ServeApplication(outlook.Application());
-}
+com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook) { return ServeApplication(outlook.Application()); }
 
 namespace {
 
@@ -79,10 +77,16 @@ LSTATUS WriteProgId(HKEY root, const std::wstring& clsid) {
 
 }  // namespace
 
+Result<com::ComPtr<IDispatch>> CreateRdoSession(sim::SimulatedOutlook& outlook) {
+  Result<RdoSessionPtr> session = outlook.CreateSession(kRdoProgId);
+  if (!session) return session.Error();
+  return ServeRdoSession(session.Value());
+}
+
 RdoRegistration::RdoRegistration(sim::SimulatedOutlook& outlook) {
   auto factory = com::ComPtr<IClassFactory>::Attach(new SessionClass(outlook));
-  status_ = ::CoRegisterClassObject(kClsidRdoSession, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie_);
+  status_ =
+      ::CoRegisterClassObject(kClsidRdoSession, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
   if (FAILED(status_)) return;
   const std::wstring clsid = ClsidText(kClsidRdoSession);
   status_ = HRESULT_FROM_WIN32(WriteProgId(HKEY_CURRENT_USER, clsid));

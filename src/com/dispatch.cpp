@@ -50,10 +50,9 @@ int32_t NumberOf(HRESULT hr) {
 
 std::string SystemText(HRESULT hr) {
   wchar_t* buffer = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0,
-                                   nullptr);
+  const DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text = n > 0 ? Utf8FromWide(buffer, n) : std::string();
   if (buffer != nullptr) ::LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
@@ -74,15 +73,13 @@ std::unordered_map<std::string, DISPID>& SharedIds() {
   return ids;
 }
 
-bool IsFloating(VARTYPE vt) {
-  return vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DATE || vt == VT_DECIMAL;
-}
+bool IsFloating(VARTYPE vt) { return vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DATE || vt == VT_DECIMAL; }
 
 // VariantChangeTypeEx with the run-time's failures.
 Result<VariantValue> Changed(const VARIANT& value, VARTYPE type) {
   VariantValue out;
-  const HRESULT hr = ::VariantChangeTypeEx(out.Put(), const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT,
-                                           VARIANT_ALPHABOOL, type);
+  const HRESULT hr =
+      ::VariantChangeTypeEx(out.Put(), const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, type);
   if (FAILED(hr)) return ErrorFromHresult(hr);
   return out;
 }
@@ -271,7 +268,7 @@ HRESULT SetComError(const ErrorInfo& error) {
   return HresultOf(error);
 }
 
-HRESULT RaiseException(const ErrorInfo& error, EXCEPINFO* info) {
+HRESULT RaiseToCaller(const ErrorInfo& error, EXCEPINFO* info) {
   if (info == nullptr) return SetComError(error);
   std::memset(info, 0, sizeof *info);
   info->scode = HresultOf(error);
@@ -306,9 +303,12 @@ Result<Variant> ToHostVariant(const VARIANT& value) {
     case VT_UINT:
     case VT_I8:
     case VT_UI8: {
-      Result<VariantValue> whole = Changed(value, VT_I4);
-      if (!whole) return whole.Error();
-      return Variant(static_cast<int32_t>(V_I4(&whole.Value().Get())));
+      // A whole number beyond a Long is kept as its text: CStr still writes it, CLng overflows.
+      if (Result<VariantValue> whole = Changed(value, VT_I4))
+        return Variant(static_cast<int32_t>(V_I4(&whole.Value().Get())));
+      Result<VariantValue> text = Changed(value, VT_BSTR);
+      if (!text) return text.Error();
+      return ToHostVariant(text.Value().Get());
     }
     case VT_BSTR:
       return Variant(Utf8FromWide(V_BSTR(&value), V_BSTR(&value) != nullptr ? ::SysStringLen(V_BSTR(&value)) : 0));
@@ -429,8 +429,7 @@ Result<VariantValue> Caller::Invoke(DISPID id, WORD flags, std::initializer_list
   EXCEPINFO exception{};
   UINT badArgument = 0;
   const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                     flags == DISPATCH_PROPERTYPUT ? nullptr : result.Put(), &exception,
-                                     &badArgument);
+                                     flags == DISPATCH_PROPERTYPUT ? nullptr : result.Put(), &exception, &badArgument);
   if (hr == DISP_E_EXCEPTION) return ErrorFromException(exception);
   if (FAILED(hr)) return ErrorFromHresult(hr, object_.Get());
   return result;

@@ -81,7 +81,7 @@ ErrorInfo ErrorFromException(EXCEPINFO& info);
 ErrorInfo ErrorFromHresult(HRESULT hr, IUnknown* object = nullptr);
 // The reverse, for objects we serve: fills EXCEPINFO and gives DISP_E_EXCEPTION (or, without
 // an EXCEPINFO, leaves the error as the thread's IErrorInfo and gives its HRESULT).
-HRESULT RaiseException(const ErrorInfo& error, EXCEPINFO* info);
+HRESULT RaiseToCaller(const ErrorInfo& error, EXCEPINFO* info);
 // Leaves the error as the thread's IErrorInfo (for calls that have no EXCEPINFO) and gives its HRESULT.
 HRESULT SetComError(const ErrorInfo& error);
 // The HRESULT an ErrorInfo travels as (run-time numbers in FACILITY_CONTROL).

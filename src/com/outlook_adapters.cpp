@@ -175,9 +175,8 @@ class ComAddInsAdapter final : public ComAddIns, public OutlookObject {
  public:
   explicit ComAddInsAdapter(ComPtr<IDispatch> object) : OutlookObject(std::move(object), "COMAddIns") {}
   Result<ComAddInPtr> Item(const std::string& progId) override {
-    return Guarded<Result<ComAddInPtr>>([&] {
-      return Wrapped<ComAddInAdapter, ComAddInPtr>(GetDispatch("Item", {VariantValue::Text(progId)}));
-    });
+    return Guarded<Result<ComAddInPtr>>(
+        [&] { return Wrapped<ComAddInAdapter, ComAddInPtr>(GetDispatch("Item", {VariantValue::Text(progId)})); });
   }
 };
 

@@ -69,9 +69,8 @@ class SearchContainersAdapter final : public RdoSearchContainers, public ComBack
     });
   }
   Result<RdoFolderPtr> Item(int32_t index) override {
-    return Guarded<Result<RdoFolderPtr>>([&] {
-      return Wrapped<FolderAdapter, RdoFolderPtr>(caller_.GetDispatch("Item", {VariantValue::Long(index)}));
-    });
+    return Guarded<Result<RdoFolderPtr>>(
+        [&] { return Wrapped<FolderAdapter, RdoFolderPtr>(caller_.GetDispatch("Item", {VariantValue::Long(index)})); });
   }
   Status Add(const RdoFolderPtr& folder) override {
     return Guarded<Status>([&] {
@@ -116,9 +115,8 @@ class RemindersAdapter final : public RdoReminders, public ComBacked {
   explicit RemindersAdapter(ComPtr<IDispatch> object) : caller_(std::move(object), "RDOReminders") {}
   IUnknown* ComObject() const override { return caller_.Object(); }
   Result<RdoSearchFolderPtr> SearchFolder() override {
-    return Guarded<Result<RdoSearchFolderPtr>>([&] {
-      return Wrapped<SearchFolderAdapter, RdoSearchFolderPtr>(caller_.GetDispatch("SearchFolder"));
-    });
+    return Guarded<Result<RdoSearchFolderPtr>>(
+        [&] { return Wrapped<SearchFolderAdapter, RdoSearchFolderPtr>(caller_.GetDispatch("SearchFolder")); });
   }
 
  private:
@@ -159,8 +157,7 @@ class SessionAdapter final : public RdoSession, public ComBacked {
   explicit SessionAdapter(ComPtr<IDispatch> object) : caller_(std::move(object), "RDOSession") {}
   IUnknown* ComObject() const override { return caller_.Object(); }
 
-  Status Logon(const std::string& profileName, const std::string& password, bool showDialog,
-               bool newSession) override {
+  Status Logon(const std::string& profileName, const std::string& password, bool showDialog, bool newSession) override {
     return Guarded<Status>([&] {
       return Done(caller_.Call("Logon", {VariantValue::Text(profileName), VariantValue::Text(password),
                                          VariantValue::Boolean(showDialog), VariantValue::Boolean(newSession)}));

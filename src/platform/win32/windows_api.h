@@ -14,11 +14,11 @@
 // COM and OLE Automation (IDispatch, VARIANT, BSTR), OLE controls and the common controls:
 // the COM server and the adapters to Outlook and RDO need them, and they too must come after
 // the macro settings above.
+#include <commctrl.h>
+#include <ocidl.h>
 #include <ole2.h>
 #include <oleauto.h>
 #include <olectl.h>
-#include <ocidl.h>
-#include <commctrl.h>
 
 // Names of seam members (ShellFileApi::DeleteFile, and the message box of the UI seam).
 #undef DeleteFile

@@ -1,12 +1,13 @@
 // The host calls through the IDispatch adapters into the simulated profile behind COM give what
 // the same calls give natively: the same values, the same errors (number, description, source)
 // and the same record of calls, with every simulated object released at the end.
+#include "com/host_adapters.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "com/dispatch.h"
-#include "com/host_adapters.h"
 #include "host/invoke.h"
 #include "sim/profile/simulated_outlook.h"
 #include "standin/standin.h"
@@ -53,7 +54,8 @@ std::string Walk(const PropertyPageSitePtr& site, RdoFactory& rdo, const std::st
   Result<Variant> ppClass = Call(object.ValueOr(nullptr), &Dispatch::GetProperty, std::string_view("PPClass"));
   line("PPClass", Show(ppClass));
   if (ppClass && std::holds_alternative<DispatchPtr>(ppClass.Value()))
-    line("Online", Show(Call(std::get<DispatchPtr>(ppClass.Value()), &Dispatch::GetProperty, std::string_view("Online"))));
+    line("Online",
+         Show(Call(std::get<DispatchPtr>(ppClass.Value()), &Dispatch::GetProperty, std::string_view("Online"))));
   line("Missing add-in", Show(Call(addIns.ValueOr(nullptr), &ComAddIns::Item, std::string("Other.Connect"))));
 
   Result<NameSpacePtr> ns = Call(application, &Application::GetNamespace, std::string("MAPI"));
@@ -76,8 +78,9 @@ std::string Walk(const PropertyPageSitePtr& site, RdoFactory& rdo, const std::st
     if (!next) break;
   }
   line("Bad folder", Show(Call(nameSpace, &NameSpace::GetFolderFromID, std::string("0BAD"), std::string())));
-  line("Other folder", Show(Call(Call(nameSpace, &NameSpace::GetFolderFromID, otherFolderId, std::string()).ValueOr(nullptr),
-                                 &MapiFolder::EntryID)));
+  line("Other folder",
+       Show(Call(Call(nameSpace, &NameSpace::GetFolderFromID, otherFolderId, std::string()).ValueOr(nullptr),
+                 &MapiFolder::EntryID)));
   line("Bad default", Show(Call(nameSpace, &NameSpace::GetDefaultFolder, 99)));
   Result<Variant> mapiObject = Call(nameSpace, &NameSpace::GetProperty, std::string("MAPIOBJECT"));
   line("MAPIOBJECT", Show(mapiObject));
@@ -110,12 +113,12 @@ std::string Walk(const PropertyPageSitePtr& site, RdoFactory& rdo, const std::st
   line("Class", Show(Call(other.ValueOr(nullptr), &RdoFolder::Fields, mapi::kPrContainerClass)));
   line("Subfolders", Show(Call(other.ValueOr(nullptr), &RdoFolder::Fields, mapi::kPrSubfolders)));
   line("Missing field", Show(Call(other.ValueOr(nullptr), &RdoFolder::Fields, 0x12340003u)));
-  line("Add(folder)", Show(Call(list, static_cast<Status (RdoSearchContainers::*)(const RdoFolderPtr&)>(
-                                          &RdoSearchContainers::Add),
-                                other.ValueOr(nullptr))));
-  line("Add(id)", Show(Call(list, static_cast<Status (RdoSearchContainers::*)(const std::string&)>(
-                                      &RdoSearchContainers::Add),
-                            std::string("00112233"))));
+  line("Add(folder)",
+       Show(Call(list, static_cast<Status (RdoSearchContainers::*)(const RdoFolderPtr&)>(&RdoSearchContainers::Add),
+                 other.ValueOr(nullptr))));
+  line("Add(id)",
+       Show(Call(list, static_cast<Status (RdoSearchContainers::*)(const std::string&)>(&RdoSearchContainers::Add),
+                 std::string("00112233"))));
   line("Remove(1)", Show(Call(list, &RdoSearchContainers::Remove, 1)));
   line("Count after", Show(Call(list, &RdoSearchContainers::Count)));
   line("Start", Show(Call(searchFolder, &RdoSearchFolder::Start)));
@@ -204,6 +207,18 @@ INSTANTIATE_TEST_SUITE_P(Faults, HostAdapterRdoProgId, testing::ValuesIn(kFaults
                                                              : std::string(info.param.Kind) + "_" + info.param.Method;
                          });
 
+TEST_F(ComApartment, ThePageSiteAnswersByVtableToo) {
+  sim::SimulatedOutlook outlook;
+  com::ComPtr<IDispatch> site = standin::PageSite(outlook);
+  com::ComPtr<standin::PropertyPageSiteDual> dual;
+  ASSERT_EQ(site.As(com::kIidPropertyPageSite, dual), S_OK);
+  com::ComPtr<IDispatch> application;
+  ASSERT_EQ(dual->get_Application(application.Put()), S_OK);
+  EXPECT_EQ(com::WrapApplication(application.Get())->Version().ValueOr(""), "11.0.0.8010");
+  EXPECT_EQ(dual->OnStatusChange(), S_OK);
+  EXPECT_EQ(outlook.StatusChanges(), 1);
+}
+
 TEST_F(ComApartment, CreateObjectOfAnUnregisteredProgIdIsError429) {
   com::ComRdoFactory factory;
   Result<RdoSessionPtr> session = factory.CreateSession("QFSMAPI.NoSuchSession");
@@ -212,6 +227,22 @@ TEST_F(ComApartment, CreateObjectOfAnUnregisteredProgIdIsError429) {
 }
 
 class RegisteredRdoProgId : public ComApartment {};
+
+TEST_F(RegisteredRdoProgId, MemberNamesAreLookedUpOncePerObjectType) {
+  com::ComRdoFactory factory;
+  auto walk = [&] {
+    sim::SimulatedOutlook outlook;
+    standin::RdoRegistration registration(outlook);
+    com::ComPtr<IDispatch> site = standin::PageSite(outlook);
+    standin::NameLookups().clear();
+    Walk(com::WrapPageSite(site.Get()), factory, outlook.Id("Calendar"));
+    return standin::NameLookups();
+  };
+  walk();
+  // Again with new objects: only the objects of no known type (the add-in's objects, the
+  // parent checked for being a folder) are asked again.
+  EXPECT_EQ(walk(), (std::vector<std::string>{"PPClass", "Online", "Class"}));
+}
 
 TEST_F(RegisteredRdoProgId, ARegisteredClassThatRefusesToCreateIsError429) {
   sim::SimulatedOutlook outlook;
