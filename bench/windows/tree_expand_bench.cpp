@@ -2,7 +2,7 @@
 // tree given the same 5,000 items already sorted, in one run under Wine. The page's tree gets
 // them in store order (shuffled) and places each itself, keeps its index and key tables and
 // raises Expand; the plain one only inserts at the end. Prints the median of each and the ratio.
-//   bellnest_win32_bench.exe [items] [runs]
+//   bellnest_tree_expand_bench.exe [items] [runs]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
