@@ -119,11 +119,12 @@ INSTANTIATE_TEST_SUITE_P(
                  Paths{"Inbox/A", "Inbox/B"}, false, true, false, Paths{"Inbox/A", "Inbox/B"},
                  Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A", "Inbox/B"}, Paths{"Inbox/B"},
                  Paths{"Inbox/A", "Inbox/B"}},
-        // Default folders missing from the scope return to scope and set; Calendar stays in the
-        // scope but not in the set.
-        LoadCase{"DefaultsMissing", R"("Calendar", "Inbox/A")", Paths{"Inbox/A"}, false, true, false,
-                 Paths{"Inbox/A", "Inbox", "Contacts", "Tasks"}, Paths{"Calendar", "Inbox/A", "Inbox", "Contacts", "Tasks"},
-                 Paths{"folder:Inbox", "folder:Contacts", "folder:Tasks"}, Paths{"Inbox/A", "Inbox", "Contacts", "Tasks"}},
+        // Each default folder missing from the scope returns to scope and set, in this order.
+        LoadCase{"DefaultsMissing", R"("Inbox/A")", Paths{"Inbox/A"}, false, true, false,
+                 Paths{"Inbox/A", "Inbox", "Contacts", "Tasks", "Calendar"},
+                 Paths{"Inbox/A", "Inbox", "Contacts", "Tasks", "Calendar"},
+                 Paths{"folder:Inbox", "folder:Contacts", "folder:Tasks", "folder:Calendar"},
+                 Paths{"Inbox/A", "Inbox", "Contacts", "Tasks", "Calendar"}},
         LoadCase{"ListedTwice", kAllDefaults, Paths{"Inbox/B", "Inbox/B", "Calendar", "Calendar"}, false, true, false,
                  Paths{"Inbox/B", "Calendar"},
                  Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B", "Inbox/B", "Calendar"}, std::nullopt,
