@@ -10,11 +10,11 @@
 #include "com/host_adapters.h"
 #include "reminder_folders/reminders_collection.h"
 #include "session/outlook_session.h"
-#include "session/shared_state.h"
 #include "sim/profile/simulated_outlook.h"
 #include "standin/standin.h"
 #include "support/error_log.h"
 #include "support/local_data_folder.h"
+#include "support/shared_state.h"
 #include "windows/win32_test_world.h"
 
 namespace bellnest {
