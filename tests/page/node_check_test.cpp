@@ -89,16 +89,6 @@ TEST_F(NodeCheck, ARefusedTickIsTakenBackBeforeAWaitingPaintButStillMarksThePage
 
 // ---- Include Subfolders (the plain_ticks and cascade scenarios pin the tree) -------------------
 
-TEST_F(NodeCheck, ClearingAFolderWhoseSubtreeWasNeverLoadedKeepsItsSelectedSubfolders) {
-  // The search already watches a subfolder of the Calendar, so the set starts with it.
-  OpenPage(SampleProfileWith(
-      [](nlohmann::json& p) { SampleMailbox(p)["reminders"]["containers"].push_back("Calendar/Team Holidays"); }));
-  ASSERT_TRUE(Host().ClickSubfolders().Ok());
-  Tick("Calendar", false);
-  EXPECT_EQ(Selection(), (Names{"Tasks", "Inbox", "Contacts", "Calendar/Team Holidays"}));
-  EXPECT_FALSE(Loaded("Calendar"));
-}
-
 TEST_F(NodeCheck, ClearingAFolderWhoseSelectedEntryCannotBeReadStillRemovesIt) {
   OpenPage();
   const std::string id = Outlook().Id("Team Calendar");

@@ -177,7 +177,7 @@ TEST_F(OptionsPage, WithoutOutlooksApplicationSetUpLogsEachFailureAndGoesOn) {
   EXPECT_FALSE(world_->Registry().KeyExists(kHkeyCurrentUser, kProfileKey));
 }
 
-// ---- Apply (the options_applied and empty_selection scenarios pin what the user sees) ----------
+// ---- Apply (the options_applied, empty_selection and apply_without_search scenarios pin more) --
 
 TEST_F(OptionsPage, ApplyEmptiesTheScopeFromTheTopThenAddsTheSelectionInOrderBetweenOneStopAndOneStart) {
   OpenPage();
@@ -200,24 +200,6 @@ TEST_F(OptionsPage, ApplyEmptiesTheScopeFromTheTopThenAddsTheSelectionInOrderBet
   EXPECT_TRUE(Host().Tree().NodesItem(1).Value()->Expanded().Value());
   EXPECT_TRUE(Node("Follow Up")->Checked().Value());
   EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
-}
-
-TEST_F(OptionsPage, ApplyWithoutTheSearchObjectsStillStoresTheOptionsAndSharesTheSelection) {
-  // A mailbox without a Reminders search folder: start-up stops before the search objects.
-  OpenPage(SampleProfileWith([](nlohmann::json& p) { SampleMailbox(p).erase("reminders"); }));
-  ASSERT_FALSE(State().SearchContainers);
-  ASSERT_TRUE(Host().Tick("Team Calendar", true).Ok());
-  ASSERT_TRUE(Host().ClickSubfolders().Ok());
-  const size_t before = Log().size();
-  Host().Apply();
-  EXPECT_EQ(Option("IncludeSubfolders"), 1);
-  EXPECT_EQ(Page().SelectedFolders, State().RemindersCollection);
-  EXPECT_EQ(PathsOf(State().RemindersCollection), std::vector<std::string>{"Team Calendar"});
-  const std::vector<LogEntry> entries = Log();
-  ASSERT_EQ(entries.size(), before + 1) << ::testing::PrintToString(entries);
-  EXPECT_EQ(entries.back().Procedure, "PropertyPage_Apply");
-  EXPECT_EQ(entries.back().Context, "Error");
-  EXPECT_EQ(entries.back().Number, err::kObjectNotSet);
 }
 
 // ---- About (the Help button is pinned with the driver's state) -----------------------------
