@@ -44,57 +44,7 @@ class FolderTree : public testing_support::SessionTest {
   }
 };
 
-// ---- The sample mailbox ----------------------------------------------------------------------
-
-TEST_F(FolderTree, TheFirstPaintShowsTheFirstLevelSortedWithImagesAndTheStoredChecks) {
-  StoreSet({"Inbox/Projects", "Calendar"});
-  OpenAndPaint();
-
-  // The first level as the first_use scenario shows it, with Calendar ticked from the stored set.
-  EXPECT_TRUE(Node("Calendar")->Checked().Value());
-  EXPECT_EQ(ChildTexts(host_->Tree().NodesItem(1).Value()).size(), 13u);
-  EXPECT_TRUE(LogJson().empty()) << LogText();
-  EXPECT_FALSE(host_->Page().Dirty());
-
-  // Expanding the Inbox loads its level: Projects is checked and has subfolders waiting.
-  ASSERT_TRUE(host_->Expand("Inbox", true).Ok());
-  EXPECT_EQ(ChildTexts(Node("Inbox")), (Paths{"Newsletters", "Projects", "Receipts"}));
-  EXPECT_TRUE(Node("Inbox/Projects")->Checked().Value());
-  EXPECT_FALSE(Node("Inbox/Newsletters")->Checked().Value());
-  EXPECT_EQ(ChildTexts(Node("Inbox/Projects")), (Paths{"(placeholder)"}));
-  EXPECT_EQ(Node("Inbox/Projects")->Child().Value()->Key().Value(), Id("Inbox/Projects") + "D");
-  // Receipts has no class at all: a mail folder, and the failed read of its class is logged.
-  EXPECT_EQ(ImageOf("Inbox/Receipts"), image::kMailFolder);
-  ASSERT_EQ(LogJson().size(), 1u) << LogText();
-  EXPECT_EQ(LogJson()[0]["procedure"], "GetMailFolderType");
-  EXPECT_EQ(LogJson()[0]["context"], "Error");
-  EXPECT_EQ(LogJson()[0]["number"], std::to_string(err::kMapiNotFound));
-}
-
-TEST_F(FolderTree, ExpandingAgainRebuildsTheLevelCollapsedWithChecksFromTheSet) {
-  StoreSet({"Inbox/Projects/Beta"});
-  OpenAndPaint();
-  ASSERT_TRUE(host_->Expand("Inbox", true).Ok());
-  ASSERT_TRUE(host_->Expand("Inbox/Projects", true).Ok());
-  ASSERT_TRUE(host_->Expand("Inbox/Projects/Alpha", true).Ok());
-  ASSERT_TRUE(Node("Inbox/Projects/Alpha/Wireframes"));
-  EXPECT_TRUE(Node("Inbox/Projects/Beta")->Checked().Value());
-  // The user unticks Beta and ticks Alpha; both stay in the page's selection only.
-  ASSERT_TRUE(host_->Tick("Inbox/Projects/Beta", false).Ok());
-  ASSERT_TRUE(host_->Tick("Inbox/Projects/Alpha", true).Ok());
-
-  ASSERT_TRUE(host_->Expand("Inbox/Projects", false).Ok());
-  ASSERT_TRUE(host_->Expand("Inbox/Projects", true).Ok());
-
-  // Alpha came back collapsed, its subfolders replaced by a placeholder; the marks are the
-  // stored set's again until Apply makes the selection the set.
-  EXPECT_FALSE(Node("Inbox/Projects/Alpha/Wireframes"));
-  EXPECT_EQ(ChildTexts(Node("Inbox/Projects/Alpha")), (Paths{"(placeholder)"}));
-  EXPECT_FALSE(Node("Inbox/Projects/Alpha")->Expanded().Value());
-  EXPECT_FALSE(Node("Inbox/Projects/Alpha")->Checked().Value());
-  EXPECT_TRUE(Node("Inbox/Projects/Beta")->Checked().Value());
-  EXPECT_EQ(ChildTexts(Node("Inbox/Projects")), (Paths{"Alpha", "Beta"}));
-}
+// The first_use and expand_levels scenarios pin the sample mailbox's tree as it loads.
 
 // ---- Folder images ---------------------------------------------------------------------------
 
@@ -185,29 +135,7 @@ TEST_F(FolderTree, NothingIsHiddenTheClasslessTopIsAPlainFolderAndAFailingDrafts
   EXPECT_EQ(LogJson().back()["context"], "Error");
 }
 
-// ---- Expanding in unusual stores -------------------------------------------------------------
-
-TEST_F(FolderTree, ASubfolderTheSessionCannotOpenGetsNoNodeAndLendsNoTypeToTheNext) {
-  UseProfile(R"({"stores": [{"name": "Mailbox", "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"},
-    {"name": "Plans", "class": "IPF.Task"},
-    {"name": "Broken", "class": "IPF.Note"},
-    {"name": "Diary", "class": "IPF.Journal"},
-    {"name": "Ghost", "class": "IPF.Note"},
-    {"name": "Meetings", "class": "IPF.Appointment"}], "reminders": {}}]})");
-  sim::FaultRule broken = sim::MakeFault(sim::kind::kRdoSession, "GetFolderFromID");
-  broken.Arg = Id("Broken");
-  ASSERT_TRUE(Outlook().AddFault(broken).Ok());
-  sim::FaultRule ghost = broken;
-  ghost.Arg = Id("Ghost");
-  ASSERT_TRUE(Outlook().AddFault(ghost).Ok());
-  OpenAndPaint();
-
-  EXPECT_EQ(ChildTexts(host_->Tree().NodesItem(1).Value()), (Paths{"Inbox", "Meetings", "Plans"}));
-  EXPECT_EQ(ImageOf("Plans"), image::kTasks);
-  EXPECT_EQ(ImageOf("Meetings"), image::kCalendar);
-  EXPECT_EQ(LogEntriesOf("GetMailFolderType"), 0u) << LogText();
-}
+// ---- Expanding in unusual stores (the unusual_stores scenario pins what the tree shows) ------
 
 TEST_F(FolderTree, AFolderOutlookCannotFindOrABlankKeyGetsNoChildrenAndNothingIsLogged) {
   OpenAndPaint();
@@ -225,26 +153,6 @@ TEST_F(FolderTree, AFolderOutlookCannotFindOrABlankKeyGetsNoChildrenAndNothingIs
   EXPECT_EQ(blank->Children().Value(), 0);
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kNameSpace, "GetFolderFromID"), 0);
   EXPECT_TRUE(LogJson().empty()) << LogText();
-}
-
-TEST_F(FolderTree, TheSubfoldersFlagDecidesTheExpandSignButExpandingLoadsWhatIsThere) {
-  UseProfile(R"({"stores": [{"name": "Empty", "topFolder": {"subfolders": false}, "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"}], "reminders": {}}]})");
-  host_->Open();
-  EXPECT_EQ(host_->TreeText(), "[+] [ ] #1 Empty\n");
-  ASSERT_TRUE(host_->Paint());
-  EXPECT_EQ(host_->TreeText(), "    [ ] #1 Empty\n");  // expanded, with nothing below
-  EXPECT_EQ(Outlook().CountCalls(sim::kind::kFolders, "NewEnum"), 0);
-  // Without the flag a folder shows the expand sign and loads what it has.
-  FreshWorld();
-  UseProfile(R"({"stores": [{"name": "Mailbox", "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox"},
-    {"name": "Odd", "class": "IPF.Note", "subfolders": "absent", "folders": [{"name": "Inside", "class": "IPF.Task"}]}],
-    "reminders": {}}]})");
-  OpenAndPaint();
-  EXPECT_EQ(ChildTexts(Node("Odd")), (Paths{"(placeholder)"}));
-  ASSERT_TRUE(host_->Expand("Odd", true).Ok());
-  EXPECT_EQ(ChildTexts(Node("Odd")), (Paths{"Inside"}));
 }
 
 TEST_F(FolderTree, PlaceholdersFollowTheirNodesPastA16BitIndex) {

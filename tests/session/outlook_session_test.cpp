@@ -1,17 +1,14 @@
-// Start-up and shut-down of the session objects, as the user (message boxes), the log and the
-// other procedures (the shared state) see them: the failures that end start-up and those it
-// goes on after, Outlook versions, the stored options, and ExitHandler's releases.
+// Start-up and shut-down of the session objects, as the log and the other procedures (the
+// shared state) see them: stored options, Outlook versions, and ExitHandler after a failed
+// start. The scenarios pin the failures of start-up as the user meets them.
 #include "session/outlook_session.h"
 
 #include <gtest/gtest.h>
 
 #include "common/page_fixture.h"
-#include "page/about_dialog.h"
 
 namespace bellnest::testing_support {
 namespace {
-
-constexpr const char* kAdministratorLine = "\r\nPlease contact your Administrator.";
 
 class StartUp : public PageFixture {
  protected:
@@ -36,76 +33,7 @@ class StartUp : public PageFixture {
   int hostHeld_ = 0;
 };
 
-sim::FaultRule Fault(const char* kindName, const char* method, const char* arg = nullptr, bool nothing = false) {
-  sim::FaultRule rule = sim::MakeFault(kindName, method, err::kMapiNetworkError);
-  if (arg) rule.Arg = arg;
-  rule.ReturnNothing = nothing;
-  return rule;
-}
-
-// ---- Failures in start-up (the fatal_startup scenario pins the faults of each step) ----------
-
-struct FailureCase {
-  const char* Name;
-  std::string Profile;
-  std::vector<sim::FaultRule> Faults;
-  std::string Prompt;  // the one message box
-  int Style;           // 16: critical, start-up stopped; 64: information, start-up went on
-  std::vector<std::string> Log;
-};
-
-const std::string kNet = std::to_string(err::kMapiNetworkError);
-
-class StartUpFailure : public StartUp, public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(StartUpFailure, ShowsOneMessageAndLogsIt) {
-  const FailureCase& c = GetParam();
-  SetOption("IncludeSubfolders", 1);
-  Start(c.Profile, c.Faults);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].Prompt, c.Prompt);
-  EXPECT_EQ(Boxes()[0].Style, c.Style);
-  EXPECT_EQ(Boxes()[0].Title, "Bellnest");
-  EXPECT_EQ(LogLines(), c.Log);
-  const SharedState& s = State();
-  if (c.Style == 16) {
-    // The later steps did not run: no reminder folder set, the options not loaded.
-    EXPECT_FALSE(s.RemindersCollection);
-    EXPECT_FALSE(s.IncludeSubfoldersFlag);
-    EXPECT_FALSE(s.SearchContainers);
-  } else {
-    EXPECT_TRUE(s.SearchContainers && s.RemindersCollection);
-    EXPECT_TRUE(s.IncludeSubfoldersFlag);
-    EXPECT_EQ(s.CalendarEntryID, Outlook().Id("Calendar"));
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, StartUpFailure,
-    ::testing::Values(
-        FailureCase{"NoDefaultStore",
-                    R"({"defaultStore": null, "stores": [{"name": "A", "folders": [{"name": "O", "class": "IPF.Note"}]}]})",
-                    {}, std::string("Could not locate default InfoStore") + kAdministratorLine, 16,
-                    {"InitHandler: Could not locate default InfoStore #0"}},
-        FailureCase{"NoRemindersFolder",
-                    R"({"stores": [{"name": "S", "folders": [{"name": "Inbox", "class": "IPF.Note", "default": "Inbox"}]}]})",
-                    {}, std::string("Could not locate Reminders folder") + kAdministratorLine, 16,
-                    {"InitHandler: Could not locate Reminders folder #0"}},
-        // An error inside GetRemindersFolder is logged before the failure.
-        FailureCase{"RemindersFailing", "", {Fault(sim::kind::kRdoStore, "Reminders")},
-                    std::string("Could not locate Reminders folder") + kAdministratorLine, 16,
-                    {"GetRemindersFolder: Error! #" + kNet, "InitHandler: Could not locate Reminders folder #0"}},
-        FailureCase{"NoSearchContainers", "", {Fault(sim::kind::kRdoSearchFolder, "SearchContainers", nullptr, true)},
-                    std::string("Could not init Search container object") + kAdministratorLine, 16,
-                    {"InitHandler: Could not init Search container object #0"}},
-        // A failing default-folder or top-folder read is reported once; start-up goes on.
-        FailureCase{"TasksFolderFailing", "", {Fault(sim::kind::kNameSpace, "GetDefaultFolder", "13")},
-                    "Error in InitHandler", 64,
-                    {"SetRemindersCollection: Error in SetRemindersCollection #" + std::to_string(sim::hr::kInvalidEntryId),
-                     "InitHandler: Error in InitHandler #" + kNet}},
-        FailureCase{"TopFolderFailing", "", {Fault(sim::kind::kMapiFolder, "Parent")}, "Error in InitHandler", 64,
-                    {"InitHandler: Error in InitHandler #" + kNet}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+// The fatal_startup and startup_goes_on scenarios pin each failure's message and log entries.
 
 TEST_F(StartUp, AnOptionThatIsNoNumberIsReportedAndLeftOffAndKept) {
   ASSERT_TRUE(world_->Registry().SetValue(kHkeyCurrentUser, kProductKeyPath, "IncludeSubfolders", reg::kSz, "yes"));
@@ -117,16 +45,6 @@ TEST_F(StartUp, AnOptionThatIsNoNumberIsReportedAndLeftOffAndKept) {
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].Prompt, "Error in InitHandler");
   EXPECT_EQ(Value(kProductKeyPath, "IncludeSubfolders")->Data, "yes");
-}
-
-TEST_F(StartUp, FailuresBeforeTheSessionAreSilent) {
-  // An unreadable version leaves OutlookVersion 0, which logs on like Outlook 2000.
-  Start("", {sim::MakeFault(sim::kind::kApplication, "Version")});
-  EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
-  EXPECT_EQ(State().OutlookVersion, 0);
-  EXPECT_EQ(Outlook().Logons(), std::vector<std::string>{"Logon"});
-  EXPECT_TRUE(State().SearchContainers);
 }
 
 // ---- Outlook versions and the stored options ---------------------------------------------------
@@ -157,14 +75,6 @@ TEST_P(VersionStartUp, DecidesLogonJunkFolderAndOptions) {
   // Non-zero is on; missing or zero is off.
   EXPECT_EQ(state.IncludeSubfoldersFlag, c.Option.value_or(0) != 0);
   EXPECT_EQ(state.DisableDefaultFoldersFlag, c.Option.value_or(0) != 0);
-  // Everything else is started whatever the version.
-  EXPECT_EQ(state.RootFolder->EntryID().Value(), Outlook().Id(""));
-  EXPECT_EQ(state.InboxEntryID, Outlook().Id("Inbox"));
-  EXPECT_EQ(state.DraftsEntryID, Outlook().Id("Drafts"));
-  EXPECT_EQ(state.TasksEntryID, Outlook().Id("Tasks"));
-  EXPECT_EQ(state.DefaultStoreID, Outlook().Model().Store(Outlook().Model().DefaultStore).EntryID);
-  EXPECT_EQ(state.ProfileName, "Outlook");
-  EXPECT_TRUE(state.SearchContainers && state.SearchFoldersObject && state.RemindersFolder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, VersionStartUp,
@@ -174,22 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, VersionStartUp,
                                            VersionCase{"12.0.0.6423", 0, "Logon", false, 7u}),
                          [](const auto& info) { return "Outlook" + std::to_string(info.index); });
 
-// ---- Shut-down ----------------------------------------------------------------------------
-
-TEST_F(StartUp, ExitHandlerSavesTheSetAndReleasesEveryHostObject) {
-  Start();
-  ASSERT_GT(Held(), 0);
-  ExitHandler();
-  EXPECT_EQ(Held(), 0) << Outlook().LiveObjectReport();
-  const SharedState& state = State();
-  EXPECT_FALSE(state.OutlookApp || state.Session || state.RemindersCollection || state.OfflineFoldersCollection);
-  EXPECT_EQ(state.ProfileName, "Outlook");  // the strings stay until the next start-up
-  const std::optional<sim::RegValue> saved = Value(std::string(kProductKeyPath) + "\\Outlook", "ReminderFolders");
-  ASSERT_TRUE(saved);
-  EXPECT_EQ(saved->Data, Outlook().Id("Calendar") + "," + Outlook().Id("Tasks") + "," + Outlook().Id("Inbox") + "," +
-                             Outlook().Id("Contacts"));
-  EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
-}
+// ---- Shut-down (a clean one is pinned by the scenarios and the page's Closing test) ----------
 
 TEST_F(StartUp, ExitHandlerAfterAFailedStartStillRunsTheSaveAndKeepsTheOptions) {
   SetOption("IncludeSubfolders", 1);
@@ -206,17 +101,6 @@ TEST_F(StartUp, ExitHandlerAfterAFailedStartStillRunsTheSaveAndKeepsTheOptions) 
   EXPECT_EQ(Option("IncludeSubfolders"), 1);
   EXPECT_EQ(Option("DisableDefaultFolders"), 0);
   EXPECT_EQ(Boxes().size(), 1u);  // only start-up's
-}
-
-TEST_F(StartUp, ExitHandlerWithoutOutlookDoesNothing) {
-  UseProfile();
-  State().ProfileName = "Outlook";
-  RemindersCollection();
-  AboutDialog();
-  ExitHandler();
-  EXPECT_TRUE(State().RemindersCollection && State().AboutDialog);
-  EXPECT_FALSE(world_->Registry().KeyExists(kHkeyCurrentUser, kProductKeyPath));
-  EXPECT_TRUE(Log().empty());
 }
 
 }  // namespace

@@ -75,14 +75,6 @@ TEST_F(ErrorLog, AnEmptyFolderWritesTheBareNameInTheCurrentDirectory) {
   EXPECT_EQ(LogText("C:\\Users\\pat\\Bellnest.Log"), kInitHandlerEntry);
 }
 
-TEST_F(ErrorLog, FileLargerThanIsFalseForAbsentFilesAndFolders) {
-  ASSERT_TRUE(shell_.WriteFile("C:\\Users\\pat\\ten.txt", "0123456789"));
-  EXPECT_FALSE(FileLargerThan("C:\\Users\\pat\\ten.txt", 10));
-  EXPECT_TRUE(FileLargerThan("C:\\Users\\pat\\ten.txt", 9));
-  EXPECT_FALSE(FileLargerThan("C:\\Users\\pat\\none.txt", 0));
-  EXPECT_FALSE(FileLargerThan("C:\\Users\\pat", 0));
-}
-
 // The trap of one procedure, as it decides what reaches the log.
 TEST_F(ErrorLog, AFailingTestCountsAsTrueAndTheLatestPendingErrorIsReportedOnce) {
   ErrorTrap trap{"basPPOutlook", "InitHandler"};

@@ -62,11 +62,5 @@ TEST_F(LocalDataFolder, AFolderThatCannotBeMadeIsReturnedAnyway) {
   EXPECT_FALSE(fs::exists(Disk("Users/pat/AppData/Local/Bellnest")));
 }
 
-TEST(AddBackslash, AddsOneOnlyWhereItIsMissing) {
-  EXPECT_EQ(AddBackslash("C:\\Users\\pat"), "C:\\Users\\pat\\");
-  EXPECT_EQ(AddBackslash("C:\\Users\\pat\\"), "C:\\Users\\pat\\");
-  EXPECT_EQ(AddBackslash(""), "");
-}
-
 }  // namespace
 }  // namespace bellnest
