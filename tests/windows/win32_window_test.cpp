@@ -6,24 +6,24 @@
 
 namespace bellnest::win32 {
 
-namespace {
-constexpr const wchar_t* kClassName = L"BellnestTestPage";
-}
-
-TestPageWindow::TestPageWindow() {
+HWND CreateTestWindow(const wchar_t* className, WNDPROC proc, int clientWidth, int clientHeight, void* createParam) {
   WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = &Proc;
+  windowClass.lpfnWndProc = proc;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = className;
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
   ::RegisterClassW(&windowClass);  // fails harmlessly when registered before
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  RECT frame{0, 0, clientWidth, clientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+  return ::CreateWindowExW(WS_EX_CONTROLPARENT, className, L"Bellnest", style, 40, 40, frame.right - frame.left,
+                           frame.bottom - frame.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), createParam);
+}
+
+TestPageWindow::TestPageWindow() {
   // A client area the page's design size (5160 x 5295 twips) at 96 DPI.
-  RECT frame{0, 0, 344, 353};
-  ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
-  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Bellnest", WS_OVERLAPPEDWINDOW, 40, 40,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                            ::GetModuleHandleW(nullptr), this);
+  hwnd_ = CreateTestWindow(L"BellnestTestPage", &Proc, 344, 353, this);
   page_ = Win32PageWindow::Create(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   ::UpdateWindow(hwnd_);
