@@ -128,8 +128,7 @@ struct AboutSeen {
     description = TextOf(::GetDlgItem(dialog, 201));
     company = TextOf(::GetDlgItem(dialog, 205));
     if (key == VK_ESCAPE) SaveScreenshot(dialog, "about");
-    ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
-    ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
+    PostKey(::GetFocus(), key);
   }
 };
 

@@ -35,6 +35,11 @@ HWND CreateTestWindow(const wchar_t* className, WNDPROC proc, int clientWidth, i
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000,
                const std::function<bool(const MSG&)>& translate = nullptr);
 
+// Input as the mouse and keyboard give it: the pointer moved there, the left button down and
+// up at a client point; a key down (with its character, if it types one) and up.
+void PostClick(HWND window, POINT at);
+void PostKey(HWND window, WPARAM key, wchar_t character = 0);
+
 // Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
 // build tree); the build turns them into PNG files.
 bool SaveScreenshot(HWND window, const std::string& name);
