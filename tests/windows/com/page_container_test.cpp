@@ -218,6 +218,12 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
 
       ComPtr<PropertyPage> page;
       ASSERT_EQ(control.As(IID_PropertyPage, page), S_OK);
+      BSTR file = nullptr;
+      LONG context = 0;
+      ASSERT_EQ(page->GetPageInfo(&file, &context), S_OK);
+      EXPECT_EQ(std::wstring(file ? file : L""),
+                DllPath().substr(0, DllPath().find_last_of(L'\\')) + L"\\bellnest.chm");  // beside the DLL
+      ::SysFreeString(file);
 
       // Outlook shows the page: in place, in its window, then painted (the first paint opens
       // the store's top folder).
