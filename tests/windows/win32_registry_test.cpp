@@ -1,6 +1,6 @@
-// What only the real registry can show: handles as advapi32 sees them, values the system
-// writes as another process (reg.exe) reads them and the other way round, and a profile name
-// outside ASCII as Windows itself names the key.
+// What only the real registry can show: handles as advapi32 sees them, values another process
+// (reg.exe) writes as the system reads them, and a profile name outside ASCII as Windows itself
+// names the key.
 #include "platform/win32/win32_registry.h"
 
 #include <gtest/gtest.h>
@@ -17,25 +17,6 @@ namespace bellnest::win32 {
 namespace {
 
 using namespace std::string_literals;
-
-TEST(Win32RegistryHandles, PredefinedRootsAreSignExtendedAndComeBackAsTheirThirtyTwoBitValue) {
-  EXPECT_EQ(ToHkey(kHkeyCurrentUser), HKEY_CURRENT_USER);
-  EXPECT_EQ(ToHkey(kHkeyLocalMachine), HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(FromHkey(HKEY_CURRENT_USER), kHkeyCurrentUser);
-  EXPECT_EQ(FromHkey(HKEY_CLASSES_ROOT), kHkeyClassesRoot);
-  EXPECT_EQ(FromHkey(nullptr), 0u);
-}
-
-TEST_F(Win32Test, RootGivenAsThirtyTwoBitValueOpensTheUsersHive) {
-  RegistryApi& registry = Registry();
-  RegKey software = 0;
-  ASSERT_EQ(registry.RegOpenKeyA(kHkeyCurrentUser, "Software", &software), reg::kSuccess);
-  EXPECT_NE(software, 0u);
-  EXPECT_FALSE(IsPredefinedKey(software));
-  EXPECT_EQ(World().OpenKeyHandles(), 1u);
-  EXPECT_EQ(registry.RegCloseKey(software), reg::kSuccess);
-  EXPECT_EQ(registry.RegCloseKey(software), reg::kInvalidHandle);  // already closed
-}
 
 TEST_F(Win32Test, HandlesTheSeamDidNotHandOutAreRefused) {
   RegistryApi& registry = Registry();
@@ -60,8 +41,10 @@ TEST_F(Win32Test, HandlesTheSeamDidNotHandOutAreRefused) {
 
 TEST_F(Win32Test, OpeningAnEmptySubKeyNeedsItsOwnClose) {
   RegistryApi& registry = Registry();
-  RegKey software = 0;
+  RegKey software = 0;  // the root given as its 32-bit value opens the user's hive
   ASSERT_EQ(registry.RegOpenKeyA(kHkeyCurrentUser, "Software", &software), reg::kSuccess);
+  EXPECT_FALSE(IsPredefinedKey(software));
+  EXPECT_EQ(World().OpenKeyHandles(), 1u);
   RegKey same = 0;
   ASSERT_EQ(registry.RegOpenKeyA(software, "", &same), reg::kSuccess);
   EXPECT_EQ(same, software);  // advapi32 answers the handle it was given
@@ -70,6 +53,7 @@ TEST_F(Win32Test, OpeningAnEmptySubKeyNeedsItsOwnClose) {
   EXPECT_EQ(registry.RegOpenKeyA(software, "Microsoft", &microsoft), reg::kSuccess) << "closed with the copy";
   registry.RegCloseKey(microsoft);
   EXPECT_EQ(registry.RegCloseKey(software), reg::kSuccess);
+  EXPECT_EQ(registry.RegCloseKey(software), reg::kInvalidHandle);  // already closed
 }
 
 TEST_F(Win32Test, NamesWithAnEmbeddedNulAreRefusedRatherThanCut) {
@@ -80,57 +64,10 @@ TEST_F(Win32Test, NamesWithAnEmbeddedNulAreRefusedRatherThanCut) {
   EXPECT_FALSE(World().KeyExists(kHkeyCurrentUser, key + "\\Sub"));
 }
 
-// The reg.exe of the prefix, run as its own process; its lines look like
-// "    IncludeSubfolders    REG_DWORD    0x1".
-std::string RegQuery(const std::string& keyPath, const std::string& valueName) {
-  const auto result = RunProcess("reg.exe query \"HKCU\\" + keyPath + "\" /v \"" + valueName + "\"");
-  if (!result) return "reg.exe did not start";
-  if (result->ExitCode != 0) return "reg.exe failed: " + result->Output;
-  const size_t at = result->Output.find(valueName);
-  if (at == std::string::npos) return "not listed: " + result->Output;
-  std::string line = result->Output.substr(at, result->Output.find_first_of("\r\n", at) - at);
-  // Fields are separated by runs of four spaces; keep one space between them.
-  std::string compact;
-  for (char c : line) {
-    if (c != ' ' || (!compact.empty() && compact.back() != ' ')) compact += c;
-  }
-  while (!compact.empty() && compact.back() == ' ') compact.pop_back();
-  return compact;
-}
-
-// The product's own key, with a profile key of the test's own under it.
-class Win32ProductKey : public Win32Test {
- protected:
-  void SetUp() override {
-    Win32Test::SetUp();
-    profileKey_ = std::string(kProductKeyPath) + "\\" + ScratchName();
-    DeleteKeyTree(kHkeyCurrentUser, profileKey_);
-  }
-  void TearDown() override {
-    DeleteKeyTree(kHkeyCurrentUser, profileKey_);
-    Win32Test::TearDown();
-  }
-
-  std::string profileKey_;
-};
-
-TEST_F(Win32ProductKey, ValuesTheSystemWritesAreWhatAnotherProcessReads) {
-  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProductKeyPath, "IncludeSubfolders", true, reg::kDword));
-  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, kProductKeyPath, "DisableDefaultFolders", false, reg::kDword));
-  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, profileKey_, "StoreID", std::string("0000000038A1BB10"), reg::kSz));
-  ASSERT_TRUE(WriteRegistryValue(kHkeyCurrentUser, profileKey_, "ReminderFolders",
-                                 std::string("00000000AB;00000000CD;"), reg::kSz));
-
-  EXPECT_EQ(RegQuery(kProductKeyPath, "IncludeSubfolders"), "IncludeSubfolders REG_DWORD 0xffffffff");
-  EXPECT_EQ(RegQuery(kProductKeyPath, "DisableDefaultFolders"), "DisableDefaultFolders REG_DWORD 0x0");
-  EXPECT_EQ(RegQuery(profileKey_, "StoreID"), "StoreID REG_SZ 0000000038A1BB10");
-  EXPECT_EQ(RegQuery(profileKey_, "ReminderFolders"), "ReminderFolders REG_SZ 00000000AB;00000000CD;");
-  ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kProductKeyPath, "IncludeSubfolders");
-  ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kProductKeyPath, "DisableDefaultFolders");
-}
-
-TEST_F(Win32ProductKey, ValuesAnotherProcessWritesAreWhatTheSystemReads) {
-  const std::string key = "HKCU\\" + profileKey_;
+// reg.exe of the prefix, run as its own process, writes what the system then reads.
+TEST_F(Win32Test, ValuesAnotherProcessWritesAreWhatTheSystemReads) {
+  const std::string profileKey = World().ScratchKeyPath();
+  const std::string key = "HKCU\\" + profileKey;
   auto added = RunProcess("reg.exe add \"" + key + "\" /v StoreID /t REG_SZ /d 00AB12 /f");
   ASSERT_TRUE(added && added->ExitCode == 0) << (added ? added->Output : "reg.exe did not start");
   added = RunProcess("reg.exe add \"" + key + "\" /v Count /t REG_DWORD /d 42 /f");
@@ -139,9 +76,9 @@ TEST_F(Win32ProductKey, ValuesAnotherProcessWritesAreWhatTheSystemReads) {
   ASSERT_TRUE(added && added->ExitCode == 0);
 
   // reg.exe stores strings with their NUL; the system reads them without it.
-  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey_, "StoreID"), Variant(std::string("00AB12")));
-  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey_, "Count"), Variant(int32_t{42}));
-  EXPECT_TRUE(IsEmpty(ReadRegistryValue(kHkeyCurrentUser, profileKey_, "Path")));
+  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey, "StoreID"), Variant(std::string("00AB12")));
+  EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey, "Count"), Variant(int32_t{42}));
+  EXPECT_TRUE(IsEmpty(ReadRegistryValue(kHkeyCurrentUser, profileKey, "Path")));
 }
 
 TEST_F(Win32Test, ProfileNameOutsideAsciiNamesTheKeyInUnicode) {
@@ -154,17 +91,7 @@ TEST_F(Win32Test, ProfileNameOutsideAsciiNamesTheKeyInUnicode) {
   EXPECT_EQ(ReadRegistryValue(kHkeyCurrentUser, profileKey, "StoreID"), Variant(std::string("Ren\u00e9e's store")));
 
   // Windows itself, asked in UTF-16, finds the key and the value under their real names.
-  HKEY opened = nullptr;
-  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, wideKey.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
-  ScopedRegKey key(opened);
-  wchar_t data[64] = {};
-  DWORD size = sizeof data;
-  DWORD type = 0;
-  ASSERT_EQ(::RegQueryValueExW(key.Get(), L"StoreID", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
-            ERROR_SUCCESS);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(std::wstring(data), L"Ren\u00e9e's store");
-  key.Reset();
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, wideKey, L"StoreID"), L"Ren\u00e9e's store");
   EXPECT_TRUE(DeleteKeyTree(kHkeyCurrentUser, profileKey));
 }
 

@@ -36,6 +36,26 @@ std::string ScratchName() {
   return name;
 }
 
+std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name) {
+  union {
+    wchar_t text[1024];
+    DWORD number;
+  } data = {};
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, &data, &size) != ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return type == REG_DWORD ? std::to_wstring(data.number) : std::wstring(data.text);
+}
+
+bool KeyExists(HKEY root, const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(opened);
+  return true;
+}
+
 bool DeleteKeyTree(RegKey root, const std::string& keyPath) {
   // With a sub key named, the key itself goes as well.
   const LONG status = ::RegDeleteTreeW(ToHkey(root), Wide(keyPath).c_str());
@@ -153,10 +173,7 @@ bool Win32TestWorld::WriteRawValue(RegKey root, const std::string& keyPath, cons
 }
 
 bool Win32TestWorld::KeyExists(RegKey root, const std::string& keyPath) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExA(ToHkey(root), Ansi(keyPath).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(opened);
-  return true;
+  return win32::KeyExists(ToHkey(root), Wide(keyPath));
 }
 
 bool Win32TestWorld::CreateFileOfSize(const std::string& path, size_t size) {

@@ -17,6 +17,9 @@ namespace bellnest::win32 {
 // Wine prefix (ctest -j) never meet.
 std::string ScratchName();
 
+// A string or DWORD registry value as text; "<missing>" when the key or value is not there.
+std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name = nullptr);
+bool KeyExists(HKEY root, const std::wstring& key);
 // Removes a key with everything below it; true when it is gone.
 bool DeleteKeyTree(RegKey root, const std::string& keyPath);
 // Removes a folder with everything in it; true when it is gone.

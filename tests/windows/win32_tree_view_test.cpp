@@ -83,18 +83,10 @@ class Win32TreeTest : public ::testing::Test {
     ADD_FAILURE() << "no check box beside node " << index;
     return {0, 0};
   }
-  // A click as the mouse gives it: the pointer is there, the button goes down and up.
-  void Click(POINT at) {
-    POINT screen = at;
-    ::ClientToScreen(tree_->Window(), &screen);
-    ::SetCursorPos(screen.x, screen.y);
-    const LPARAM where = MAKELPARAM(at.x, at.y);
-    ::PostMessageW(tree_->Window(), WM_LBUTTONDOWN, MK_LBUTTON, where);
-    ::PostMessageW(tree_->Window(), WM_LBUTTONUP, 0, where);
-  }
-  void Key(WPARAM key) {
-    ::PostMessageW(tree_->Window(), WM_KEYDOWN, key, 1);
-    ::PostMessageW(tree_->Window(), WM_KEYUP, key, 0xC0000001);
+  // The user's key on a node: it is selected, then the key goes down and up.
+  void Press(int32_t index, WPARAM key, wchar_t character = 0) {
+    ::SendMessageW(tree_->Window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_->ItemOf(index)));
+    PostKey(tree_->Window(), key, character);
   }
   void Settle() { PumpUntil([] { return false; }, 150); }
 
@@ -167,8 +159,7 @@ TEST_F(Win32TreeTest, ExpandIsRaisedSynchronouslyEveryTimeCodeOrTheUserExpandsAC
     if (std::string(step.how) == "code") {
       ASSERT_TRUE(root->PutExpanded(step.expand).Ok());
     } else {
-      ::SendMessageW(tree_->Window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_->ItemOf(1)));
-      Key(step.expand ? VK_ADD : VK_SUBTRACT);
+      Press(1, step.expand ? VK_ADD : VK_SUBTRACT);
       Settle();
     }
     expected += step.raises ? 1 : 0;
@@ -211,15 +202,12 @@ TEST_F(Win32TreeTest, NodeCheckComesOnlyFromTheUsersClickOnTheCheckBoxOrSpaceWit
     const std::string what = action.what;
     const int32_t index = what.find("Alpha") != std::string::npos ? 4 : 2;
     if (what.rfind("click the check box", 0) == 0) {
-      Click(CheckBoxPoint(index));
+      PostClick(tree_->Window(), CheckBoxPoint(index));
     } else if (what.rfind("click the label", 0) == 0) {
       const RECT r = LabelRect(index);
-      Click({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      PostClick(tree_->Window(), {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     } else {
-      ::SendMessageW(tree_->Window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_->ItemOf(index)));
-      ::PostMessageW(tree_->Window(), WM_KEYDOWN, VK_SPACE, 1);
-      ::PostMessageW(tree_->Window(), WM_CHAR, L' ', 1);
-      ::PostMessageW(tree_->Window(), WM_KEYUP, VK_SPACE, 0xC0000001);
+      Press(index, VK_SPACE, L' ');
     }
     Settle();
     EXPECT_EQ(recorder_.Events, action.events) << what;

@@ -2,28 +2,27 @@
 #include "windows/win32_window_test.h"
 
 #include <cstdio>
-#include <vector>
 
 namespace bellnest::win32 {
 
-namespace {
-constexpr const wchar_t* kClassName = L"BellnestTestPage";
-}
-
-TestPageWindow::TestPageWindow() {
+HWND CreateTestWindow(const wchar_t* className, WNDPROC proc, int clientWidth, int clientHeight, void* createParam) {
   WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = &Proc;
+  windowClass.lpfnWndProc = proc;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kClassName;
+  windowClass.lpszClassName = className;
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
   ::RegisterClassW(&windowClass);  // fails harmlessly when registered before
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  RECT frame{0, 0, clientWidth, clientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+  return ::CreateWindowExW(WS_EX_CONTROLPARENT, className, L"Bellnest", style, 40, 40, frame.right - frame.left,
+                           frame.bottom - frame.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), createParam);
+}
+
+TestPageWindow::TestPageWindow() {
   // A client area the page's design size (5160 x 5295 twips) at 96 DPI.
-  RECT frame{0, 0, 344, 353};
-  ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
-  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Bellnest", WS_OVERLAPPEDWINDOW, 40, 40,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                            ::GetModuleHandleW(nullptr), this);
+  hwnd_ = CreateTestWindow(L"BellnestTestPage", &Proc, 344, 353, this);
   page_ = Win32PageWindow::Create(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   ::UpdateWindow(hwnd_);
@@ -60,42 +59,47 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs, const std::func
   return true;
 }
 
+void PostClick(HWND window, POINT at) {
+  POINT screen = at;
+  ::ClientToScreen(window, &screen);
+  ::SetCursorPos(screen.x, screen.y);
+  ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  ::PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+void PostKey(HWND window, WPARAM key, wchar_t character) {
+  ::PostMessageW(window, WM_KEYDOWN, key, 1);
+  if (character) ::PostMessageW(window, WM_CHAR, character, 1);
+  ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
 bool SaveScreenshot(HWND window, const std::string& name) {
   RECT r;
   if (!::GetWindowRect(window, &r)) return false;
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biSizeImage = ((width * 3 + 3) / 4) * 4 * height;  // rows padded to four bytes
   HDC screen = ::GetDC(nullptr);
   HDC memory = ::CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap =
+      ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = ::SelectObject(memory, bitmap);
-  const bool copied = ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
+  bool written = ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
   ::SelectObject(memory, old);
-  const DWORD stride = ((width * 3 + 3) / 4) * 4;
-  const DWORD imageSize = stride * height;
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  file.bfSize = file.bfOffBits + imageSize;
-  info.bmiHeader.biSizeImage = imageSize;
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+  const BITMAPFILEHEADER file = {0x4D42, offset + header.biSizeImage, 0, 0, offset};
   ::CreateDirectoryA("screenshots", nullptr);
-  bool written = false;
-  if (copied) {
-    if (FILE* out = std::fopen(("screenshots\\" + name + ".bmp").c_str(), "wb")) {
-      written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-                std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-                std::fwrite(bits, imageSize, 1, out) == 1;
-      std::fclose(out);
-    }
-  }
+  FILE* out = written ? std::fopen(("screenshots\\" + name + ".bmp").c_str(), "wb") : nullptr;
+  written = out && std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1 &&
+            std::fwrite(bits, header.biSizeImage, 1, out) == 1;
+  if (out) std::fclose(out);
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
   ::ReleaseDC(nullptr, screen);

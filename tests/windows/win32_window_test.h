@@ -1,6 +1,7 @@
-// What the tests of the Windows controls share: a plain top-level window holding the page's
-// controls (its messages forwarded to them, as the COM control's window does), a message pump
-// that runs until something happened, and screenshots written to the build tree.
+// What the window tests share (the Win32 controls' and the COM control's): top-level test
+// windows, one holding the page's controls (its messages forwarded to them, as the COM
+// control's window does), a message pump that runs until something happened, and screenshots
+// written to the build tree.
 #pragma once
 
 #include <functional>
@@ -25,10 +26,19 @@ class TestPageWindow {
   std::unique_ptr<Win32PageWindow> page_;
 };
 
+// A top-level window of its own class whose client area has the given size, not yet shown.
+HWND CreateTestWindow(const wchar_t* className, WNDPROC proc, int clientWidth, int clientHeight,
+                      void* createParam = nullptr);
+
 // Runs the thread's messages (offering each to translate first, when given, as a container
 // does) until done() or the time is up; true when done() became true.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000,
                const std::function<bool(const MSG&)>& translate = nullptr);
+
+// Input as the mouse and keyboard give it: the pointer moved there, the left button down and
+// up at a client point; a key down (with its character, if it types one) and up.
+void PostClick(HWND window, POINT at);
+void PostKey(HWND window, WPARAM key, wchar_t character = 0);
 
 // Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
 // build tree); the build turns them into PNG files.

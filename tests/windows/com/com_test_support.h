@@ -1,10 +1,11 @@
 // What the tests of PPBellnest.dll share: the DLL of this build tree loaded into the test
-// process with its exports at hand, and small registry readers.
+// process with its exports at hand; the registry readers are the Windows world's.
 #pragma once
 
 #include <string>
 
 #include "platform/win32/windows_api.h"
+#include "windows/win32_test_world.h"
 
 namespace bellnest::com {
 
@@ -15,36 +16,14 @@ inline std::wstring DllPath() {
   return path;
 }
 
-
 inline std::wstring Guid(REFGUID guid) {
   wchar_t text[40] = {};
   ::StringFromGUID2(guid, text, 40);
   return text;
 }
 
-// A registry value as text; "<missing>" when the key or value is not there.
-inline std::wstring ReadValue(HKEY root, const std::wstring& key, const wchar_t* name = nullptr) {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return data;
-}
-
-inline DWORD ReadDword(HKEY root, const std::wstring& key, const wchar_t* name) {
-  DWORD data = 0xFFFFFFFF;
-  DWORD size = sizeof data;
-  ::RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &data, &size);
-  return data;
-}
-
-inline bool KeyExists(HKEY root, const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(opened);
-  return true;
-}
+using win32::KeyExists;
+using win32::ReadValue;
 
 // The DLL loaded into the test process, its exports called directly.
 class Server {
