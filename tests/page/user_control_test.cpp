@@ -285,6 +285,10 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
   EXPECT_FALSE(Host().Tree().Checkboxes());
   EXPECT_EQ(StoredFolders(), JoinedIds(kDefaults));
   EXPECT_EQ(Outlook().LiveObjects(), 0) << Outlook().LiveObjectReport();
+  // Released: no object variable of the shared state is left set, the collections included.
+  const SharedState& s = State();
+  EXPECT_TRUE(!s.RemindersCollection && !s.OfflineFoldersCollection && !s.SearchFoldersObject && !s.Session &&
+              !s.SearchContainers && !s.OutlookApp && !s.AboutDialog);
 }
 
 INSTANTIATE_TEST_SUITE_P(HelpWindows, Closing,
