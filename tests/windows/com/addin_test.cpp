@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "com/dispatch.h"
+#include "com/ppbellnest_h.h"
 #include "com/host_adapters.h"
 #include "sim/profile/simulated_outlook.h"
 #include "standin/addin_host.h"
@@ -58,6 +59,53 @@ TEST_F(AddinTest, RegistersItsOutlookEntryPerUserAndPerMachineAndRemovesExactlyT
   }
 }
 
+// The least container the options page needs to initialise: a client site answering
+// Outlook's PropertyPageSite.
+class ClientSite final : public IOleClientSite {
+ public:
+  explicit ClientSite(ComPtr<IDispatch> pageSite) : pageSite_(std::move(pageSite)) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_PropertyPageSite)) return pageSite_->QueryInterface(iid, out);
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IOleClientSite)) return E_NOINTERFACE;
+    *out = static_cast<IOleClientSite*>(this);
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // lives on the test's stack
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP SaveObject() override { return S_OK; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+    *moniker = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetContainer(IOleContainer** container) override {
+    *container = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+ private:
+  ComPtr<IDispatch> pageSite_;
+};
+
+// The page Outlook creates for the request, initialised on the stand-in's page site: it asks the
+// add-in whether Outlook is online, then closes.
+void RunPage(const Server& page, sim::SimulatedOutlook& outlook) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(page.GetClassObject(CLSID_UserControl1, IID_IClassFactory, factory.PutVoid()), S_OK);
+  ComPtr<IOleObject> control;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IOleObject, control.PutVoid()), S_OK);
+  ClientSite site(standin::PageSite(outlook));
+  ASSERT_EQ(control->SetClientSite(&site), S_OK);
+  ComPtr<IPersistStreamInit> persist;
+  ASSERT_EQ(control.As(IID_IPersistStreamInit, persist), S_OK);
+  ASSERT_EQ(persist->InitNew(), S_OK);
+  EXPECT_EQ(control->Close(OLECLOSE_NOSAVE), S_OK);
+  EXPECT_EQ(control->SetClientSite(nullptr), S_OK);
+}
+
 // The page's own reading of the add-in: COMAddIns.Item("Bellnest.Connect").Object.PPClass.Online.
 Result<Variant> PageReadsOnline(const ComPtr<IDispatch>& application) {
   ApplicationPtr app = WrapApplication(application.Get());
@@ -90,6 +138,8 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
       {"not loaded at start-up", true, 0, true, false, 0, Empty{}, L"0"},
       {"class not registered", false, 3, true, false, 0, Empty{}, L"2"},
   };
+  const Server page;
+  ASSERT_TRUE(page.Module());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (c.registered) ASSERT_EQ(addin_.Install(TRUE, L"user"), S_OK);
@@ -97,6 +147,8 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kAddinKey.c_str(), L"LoadBehavior", REG_DWORD, &behavior, sizeof behavior);
     {
       sim::SimulatedOutlook outlook;
+      standin::RdoRegistration rdo(outlook);
+      ASSERT_EQ(rdo.Outcome(), S_OK);
       outlook.Model().AddIn.Online = c.profileOnline;
       if (c.offlineUnreadable) ASSERT_TRUE(outlook.AddFault(sim::MakeFault("NameSpace", "Offline")).Ok());
       {
@@ -114,12 +166,20 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
           EXPECT_FALSE(pages[0].Control);
         }
         // The page site hands the page the Application the add-in holds.
-        ComPtr<IDispatch> site = standin::PageSite(outlook);
-        Result<ApplicationPtr> viaSite = WrapPageSite(site.Get())->Application();
-        ASSERT_TRUE(viaSite.Ok());
-        ComPtr<IUnknown> siteApp(ComObjectOf(viaSite.Value().get())), hostApp;
-        ASSERT_EQ(host.Application().As(IID_IUnknown, hostApp), S_OK);
-        EXPECT_EQ(siteApp.Get(), hostApp.Get());
+        {
+          ComPtr<IDispatch> site = standin::PageSite(outlook);
+          Result<ApplicationPtr> viaSite = WrapPageSite(site.Get())->Application();
+          ASSERT_TRUE(viaSite.Ok());
+          ComPtr<IUnknown> siteApp(ComObjectOf(viaSite.Value().get())), hostApp;
+          ASSERT_EQ(host.Application().As(IID_IUnknown, hostApp), S_OK);
+          EXPECT_EQ(siteApp.Get(), hostApp.Get());
+        }
+        // The page itself reads Online through the add-in, which asks the NameSpace.
+        if (c.pages == 1) {
+          RunPage(page, outlook);
+          EXPECT_EQ(outlook.CountCalls("NameSpace", "Offline"), 1);
+          outlook.ClearCalls();
+        }
 
         Result<Variant> online = PageReadsOnline(host.Application());
         ASSERT_TRUE(online.Ok()) << online.Error().Description;
@@ -136,6 +196,7 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
     }
     EXPECT_EQ(standin::LiveComObjects(), 0);
     EXPECT_EQ(addin_.CanUnloadNow(), S_OK);
+    EXPECT_EQ(page.CanUnloadNow(), S_OK);
     addin_.Install(FALSE, L"user");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kAddinKey.c_str());
   }
