@@ -114,6 +114,7 @@ class PageFixture : public ::testing::Test {
   UserControl1& Page() { return host_->Page(); }
   sim::NativeUi& Ui() { return host_->Ui(); }
   std::string Id(std::string_view path) const { return outlook_->Id(path); }
+  TreeNodePtr Node(std::string_view path) { return host_->Tree().FindByKey(Id(path)); }
   std::string DefaultStoreId() const { return outlook_->Model().Store(outlook_->Model().DefaultStore).EntryID; }
   // A folder's path for an identifier, "id:<id>" when it names none.
   std::string PathOf(const std::string& entryId) const { return host_->Describe(entryId); }

@@ -12,11 +12,6 @@ const Names kDefaults{"Calendar", "Tasks", "Inbox", "Contacts"};
 
 class NodeCheck : public PageFixture {
  protected:
-  TreeNodePtr Node(std::string_view path) {
-    TreeNodePtr node = Host().Tree().FindByKey(Outlook().Id(path));
-    EXPECT_TRUE(node) << "'" << path << "' is not in the tree";
-    return node;
-  }
   bool Checked(std::string_view path) { return Node(path) && Node(path)->Checked().Value(); }
   bool Expanded(std::string_view path) { return Node(path) && Node(path)->Expanded().Value(); }
   // Whether the node's subfolders are in the tree (not only the placeholder).
