@@ -41,9 +41,6 @@ inline std::string SampleProfileWith(const std::function<void(nlohmann::json&)>&
   return profile.dump();
 }
 
-// The sample mailbox's own store, for edits.
-inline nlohmann::json& SampleMailbox(nlohmann::json& profile) { return profile["stores"][0]; }
-
 // A mailbox with every default folder, three user folders below the Inbox and an archive
 // store; the Reminders search watches the given containers.
 inline std::string SmallMailbox(std::string_view containers) {
@@ -160,14 +157,6 @@ class PageFixture : public ::testing::Test {
   std::optional<std::string> Bytes(const std::string& path, const std::string& name) const {
     std::optional<sim::RegValue> value = Value(path, name);
     return value ? std::optional<std::string>(value->Data) : std::nullopt;
-  }
-  // A REG_DWORD value as a number; nullopt when missing or of another type.
-  std::optional<int64_t> Option(const std::string& name) {
-    std::optional<sim::RegValue> value = Value(kProductKeyPath, name);
-    if (!value || value->Type != reg::kDword || value->Data.size() != 4) return std::nullopt;
-    uint32_t n = 0;
-    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uint8_t>(value->Data[static_cast<size_t>(i)]);
-    return n;
   }
 
   // The stored set of the profile's key, as the previous page left it.

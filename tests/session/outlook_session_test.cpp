@@ -73,8 +73,8 @@ TEST_F(StartUp, ExitHandlerAfterAFailedStartStillRunsTheSaveAndKeepsTheOptions) 
   ASSERT_EQ(LogOf("SaveRemindersCollection").size(), 1u) << ::testing::PrintToString(Log());
   EXPECT_EQ(Log().size(), before + 1);
   EXPECT_EQ(world_->Registry().SubKeyNames(kHkeyCurrentUser, kProductKeyPath), std::vector<std::string>{});
-  EXPECT_EQ(Option("IncludeSubfolders"), 1);
-  EXPECT_EQ(Option("DisableDefaultFolders"), 0);
+  EXPECT_EQ(Bytes(kProductKeyPath, "IncludeSubfolders"), std::string("\1\0\0\0", 4));
+  EXPECT_EQ(Bytes(kProductKeyPath, "DisableDefaultFolders"), std::string(4, '\0'));
   EXPECT_EQ(Boxes().size(), 1u);  // only start-up's
 }
 
