@@ -139,14 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"MalformedEntry", kAllDefaults, Paths{"Calendar", "=XYZ", "Inbox/B"}, false, true, false,
                  Paths{"Calendar", "Tasks", "Inbox/B"}, Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/B"},
                  std::nullopt, Paths{"Calendar", "Tasks", "Inbox/B"}},
-        // A folder that cannot be opened is kept for the next save only while offline.
-        LoadCase{"UnopenableOffline", R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A")",
-                 Paths{"Inbox/A", std::string("=") + kUnopenable}, false, false, false, Paths{"Inbox/A"},
-                 Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A"}, std::nullopt,
-                 Paths{"Inbox/A", std::string("=") + kUnopenable}, Paths{kUnopenable}},
-        LoadCase{"UnopenableOnline", R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A")",
-                 Paths{"Inbox/A", std::string("=") + kUnopenable}, false, true, false, Paths{"Inbox/A"},
-                 Paths{"Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A"}, std::nullopt, Paths{"Inbox/A"}},
+        // (offline_entries_kept pins a stored folder that cannot be opened, offline and online)
         // A deleted folder's container goes; Tasks, unopenable now, stays as a default folder.
         LoadCase{"UnopenableContainers", R"("Calendar", {"entryId": "00DEAD00"}, "Tasks", "Inbox", "Contacts")",
                  Paths{"Calendar"}, false, true, true, Paths{"Calendar"}, Paths{"Calendar", "Tasks", "Inbox", "Contacts"},
