@@ -133,7 +133,7 @@ TEST_F(ComServerTest, PropertyPageAnswersThroughDispatch) {
     EXPECT_EQ(id, m.id);
   }
   VARIANT args[2];  // reversed: HelpContext, HelpFile
-  BSTR byRefFile = nullptr;
+  BSTR byRefFile = ::SysAllocString(L"caller's text");
   LONG byRefContext = 0;
   V_VT(&args[0]) = VT_I4 | VT_BYREF;
   V_I4REF(&args[0]) = &byRefContext;
@@ -143,7 +143,7 @@ TEST_F(ComServerTest, PropertyPageAnswersThroughDispatch) {
   EXCEPINFO exception{};
   EXPECT_EQ(dispatch->Invoke(0x2100, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, &exception, nullptr), S_OK);
   EXPECT_EQ(byRefContext, 1050);
-  EXPECT_EQ(std::wstring(byRefFile ? byRefFile : L"<unset>"), L"");  // without a site set-up waits: no help file yet
+  EXPECT_EQ(std::wstring(byRefFile ? byRefFile : L""), L"");  // without a site set-up waits: no help file yet
   ::SysFreeString(byRefFile);
   VARIANT result;
   ::VariantInit(&result);
