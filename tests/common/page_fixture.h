@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -42,25 +43,12 @@ inline std::string SampleProfileWith(const std::function<void(nlohmann::json&)>&
 }
 
 // A mailbox with every default folder, three user folders below the Inbox and an archive
-// store; the Reminders search watches the given containers.
+// store (tests/common/small_mailbox.json); the Reminders search watches the given containers.
 inline std::string SmallMailbox(std::string_view containers) {
-  return std::string(R"({"stores": [
-  {"name": "Mailbox", "aliases": ["00570AE5"], "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox", "folders": [
-      {"name": "A", "class": "IPF.Note", "aliases": ["00A1A500"]},
-      {"name": "B", "class": "IPF.Task", "aliases": ["00B1B500"]},
-      {"name": "X", "class": "IPF.Note"}]},
-    {"name": "Calendar", "class": "IPF.Appointment", "default": "Calendar"},
-    {"name": "Tasks", "class": "IPF.Task", "default": "Tasks"},
-    {"name": "Contacts", "class": "IPF.Contact", "default": "Contacts"},
-    {"name": "Sent Items", "class": "IPF.Note", "default": "SentItems"},
-    {"name": "Drafts", "class": "IPF.Note", "default": "Drafts"},
-    {"name": "Deleted Items", "class": "IPF.Note", "default": "DeletedItems"},
-    {"name": "Outbox", "class": "IPF.Note", "default": "Outbox"},
-    {"name": "Junk E-mail", "class": "IPF.Note", "default": "Junk"}],
-   "reminders": {"containers": [)") +
-         std::string(containers) + R"(]}},
-  {"name": "Archive", "folders": [{"name": "Old", "class": "IPF.Note"}]}]})";
+  std::ifstream in(BELLNEST_SOURCE_DIR "/tests/common/small_mailbox.json");
+  nlohmann::json profile = nlohmann::json::parse(in);
+  profile["stores"][0]["reminders"]["containers"] = nlohmann::json::parse("[" + std::string(containers) + "]");
+  return profile.dump();
 }
 
 class PageFixture : public ::testing::Test {

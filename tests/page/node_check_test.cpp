@@ -107,38 +107,6 @@ TEST_F(NodeCheck, ClearingAFolderWhoseSelectedEntryCannotBeReadStillRemovesIt) {
   EXPECT_EQ(Selection(), kDefaults);
 }
 
-// A node whose Root cannot be read, as a node of a tree being rebuilt.
-class RootlessNode final : public TreeNode {
- public:
-  explicit RootlessNode(TreeNodePtr node) : node_(std::move(node)) {}
-  Result<std::string> Key() override { return node_->Key(); }
-  Result<std::string> Text() override { return node_->Text(); }
-  Result<int32_t> Index() override { return node_->Index(); }
-  Result<int32_t> Image() override { return node_->Image(); }
-  Result<bool> Checked() override { return node_->Checked(); }
-  Status PutChecked(bool checked) override { return node_->PutChecked(checked); }
-  Result<bool> Expanded() override { return node_->Expanded(); }
-  Status PutExpanded(bool expanded) override { return node_->PutExpanded(expanded); }
-  Status PutSorted(bool sorted) override { return node_->PutSorted(sorted); }
-  Result<int32_t> Children() override { return node_->Children(); }
-  Result<TreeNodePtr> Child() override { return node_->Child(); }
-  Result<TreeNodePtr> Next() override { return node_->Next(); }
-  Result<TreeNodePtr> Root() override { return RuntimeError(err::kObjectNotSet); }
-
- private:
-  TreeNodePtr node_;
-};
-
-TEST_F(NodeCheck, ClearingANodeThatCannotBeToldFromTheRootLeavesItExpanded) {
-  OpenWithSubfolders();
-  TreeNodePtr inbox = Node("Inbox");
-  ASSERT_TRUE(inbox->PutChecked(false).Ok());
-  Page().ProcessNodeCheck(std::make_shared<RootlessNode>(inbox));
-  EXPECT_TRUE(Expanded("Inbox"));
-  EXPECT_EQ(Selection(), (Names{"Calendar", "Tasks", "Contacts"}));
-  EXPECT_FALSE(Checked("Inbox/Projects"));
-}
-
 // The cascade scenario pins what the cascade ticks; here, what it tells Outlook and the queue.
 TEST_F(NodeCheck, ACascadeNotifiesOnceAndPumpsOnceForEachTickTakenBack) {
   OpenWithSubfolders();

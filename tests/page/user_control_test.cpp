@@ -215,9 +215,6 @@ TEST_P(AboutVersion, ShowsTheLibrarysVersionOrTheDesignTextsNotTheLastOnesAndLog
   EXPECT_EQ(texts.Title, "Bellnest");
   EXPECT_EQ(texts.Version, GetParam().Version);
   EXPECT_EQ(texts.Description, GetParam().Description);
-  EXPECT_EQ(texts.Company.rfind("Quillfen Systems, Inc.\r\n", 0), 0u);
-  EXPECT_NE(texts.Company.find('@'), std::string::npos);
-  EXPECT_EQ(texts.Disclaimer.rfind("Warning: ", 0), 0u);
   const std::vector<LogEntry> entries = Log();
   ASSERT_EQ(entries.size(), GetParam().Resource ? 0u : 1u) << ::testing::PrintToString(entries);
   if (!entries.empty()) {
