@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -41,29 +42,13 @@ inline std::string SampleProfileWith(const std::function<void(nlohmann::json&)>&
   return profile.dump();
 }
 
-// The sample mailbox's own store, for edits.
-inline nlohmann::json& SampleMailbox(nlohmann::json& profile) { return profile["stores"][0]; }
-
 // A mailbox with every default folder, three user folders below the Inbox and an archive
-// store; the Reminders search watches the given containers.
+// store (tests/common/small_mailbox.json); the Reminders search watches the given containers.
 inline std::string SmallMailbox(std::string_view containers) {
-  return std::string(R"({"stores": [
-  {"name": "Mailbox", "aliases": ["00570AE5"], "folders": [
-    {"name": "Inbox", "class": "IPF.Note", "default": "Inbox", "folders": [
-      {"name": "A", "class": "IPF.Note", "aliases": ["00A1A500"]},
-      {"name": "B", "class": "IPF.Task", "aliases": ["00B1B500"]},
-      {"name": "X", "class": "IPF.Note"}]},
-    {"name": "Calendar", "class": "IPF.Appointment", "default": "Calendar"},
-    {"name": "Tasks", "class": "IPF.Task", "default": "Tasks"},
-    {"name": "Contacts", "class": "IPF.Contact", "default": "Contacts"},
-    {"name": "Sent Items", "class": "IPF.Note", "default": "SentItems"},
-    {"name": "Drafts", "class": "IPF.Note", "default": "Drafts"},
-    {"name": "Deleted Items", "class": "IPF.Note", "default": "DeletedItems"},
-    {"name": "Outbox", "class": "IPF.Note", "default": "Outbox"},
-    {"name": "Junk E-mail", "class": "IPF.Note", "default": "Junk"}],
-   "reminders": {"containers": [)") +
-         std::string(containers) + R"(]}},
-  {"name": "Archive", "folders": [{"name": "Old", "class": "IPF.Note"}]}]})";
+  std::ifstream in(BELLNEST_SOURCE_DIR "/tests/common/small_mailbox.json");
+  nlohmann::json profile = nlohmann::json::parse(in);
+  profile["stores"][0]["reminders"]["containers"] = nlohmann::json::parse("[" + std::string(containers) + "]");
+  return profile.dump();
 }
 
 class PageFixture : public ::testing::Test {
@@ -114,6 +99,7 @@ class PageFixture : public ::testing::Test {
   UserControl1& Page() { return host_->Page(); }
   sim::NativeUi& Ui() { return host_->Ui(); }
   std::string Id(std::string_view path) const { return outlook_->Id(path); }
+  TreeNodePtr Node(std::string_view path) { return host_->Tree().FindByKey(Id(path)); }
   std::string DefaultStoreId() const { return outlook_->Model().Store(outlook_->Model().DefaultStore).EntryID; }
   // A folder's path for an identifier, "id:<id>" when it names none.
   std::string PathOf(const std::string& entryId) const { return host_->Describe(entryId); }
@@ -159,14 +145,6 @@ class PageFixture : public ::testing::Test {
   std::optional<std::string> Bytes(const std::string& path, const std::string& name) const {
     std::optional<sim::RegValue> value = Value(path, name);
     return value ? std::optional<std::string>(value->Data) : std::nullopt;
-  }
-  // A REG_DWORD value as a number; nullopt when missing or of another type.
-  std::optional<int64_t> Option(const std::string& name) {
-    std::optional<sim::RegValue> value = Value(kProductKeyPath, name);
-    if (!value || value->Type != reg::kDword || value->Data.size() != 4) return std::nullopt;
-    uint32_t n = 0;
-    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uint8_t>(value->Data[static_cast<size_t>(i)]);
-    return n;
   }
 
   // The stored set of the profile's key, as the previous page left it.

@@ -22,103 +22,10 @@ class FolderTree : public testing_support::SessionTest {
     host_->Open();
     ASSERT_TRUE(host_->Paint());
   }
-  TreeNodePtr Node(std::string_view path) { return host_->Tree().FindByKey(Id(path)); }
-  int32_t ImageOf(std::string_view path) {
-    TreeNodePtr node = Node(path);
-    return node ? node->Image().Value() : 0;
-  }
-  // The texts of a node's children in display order; a placeholder reads "(placeholder)".
-  Paths ChildTexts(const TreeNodePtr& node) {
-    Paths texts;
-    for (TreeNodePtr child = node->Child().Value(); child; child = child->Next().Value()) {
-      const std::string text = child->Text().Value();
-      texts.push_back(text.empty() ? "(placeholder)" : text);
-    }
-    return texts;
-  }
-  // Log entries of one procedure.
-  size_t LogEntriesOf(std::string_view procedure) {
-    size_t count = 0;
-    for (const auto& entry : LogJson()) count += entry["procedure"] == std::string(procedure);
-    return count;
-  }
 };
 
-// The first_use and expand_levels scenarios pin the sample mailbox's tree as it loads.
-
-// ---- Folder images ---------------------------------------------------------------------------
-
-struct FolderCase {
-  const char* Label;
-  const char* Class;  // JSON: a quoted class, or null for none
-  const char* Role;   // the default folder it is, or ""
-  int32_t Image;      // 0: not shown
-  const char* Version = "11.0.0.8010";
-};
-
-// A store whose default folders all carry classes, plus the folder under test, named "Case".
-std::string StoreWith(const FolderCase& c) {
-  const std::pair<const char*, const char*> defaults[] = {
-      {"Inbox", "IPF.Note"},        {"Calendar", "IPF.Appointment"}, {"Tasks", "IPF.Task"},
-      {"Contacts", "IPF.Contact"},  {"SentItems", "IPF.Note"},       {"Drafts", "IPF.Note"},
-      {"DeletedItems", "IPF.Note"}, {"Outbox", "IPF.Note"},          {"Junk", "IPF.Note"}};
-  std::string folders;
-  for (const auto& [role, cls] : defaults) {
-    if (std::string_view(role) == c.Role) continue;
-    folders += std::string(R"({"name": "D-)") + role + R"(", "class": ")" + cls + R"(", "default": ")" + role + "\"},";
-  }
-  folders += std::string(R"({"name": "Case", "class": )") + c.Class + "," +
-             R"("folders": [{"name": "Below", "class": "IPF.Note"}])" +
-             (*c.Role ? std::string(R"(, "default": ")") + c.Role + "\"" : "") + "}";
-  return std::string(R"({"outlookVersion": ")") + c.Version + R"(", "stores": [{"name": "Mailbox", "folders": [)" +
-         folders + R"(], "reminders": {"containers": []}}]})";
-}
-
-class FolderImage : public FolderTree, public ::testing::WithParamInterface<FolderCase> {};
-
-TEST_P(FolderImage, DecidesWhetherAndHowTheFolderIsShown) {
-  const FolderCase& c = GetParam();
-  UseProfile(StoreWith(c));
-  OpenAndPaint();
-  EXPECT_EQ(ImageOf("Case"), c.Image) << host_->TreeText();
-  // A shown folder offers its subfolders; a hidden one hides them with it.
-  if (c.Image != 0) {
-    EXPECT_EQ(ChildTexts(Node("Case")), (Paths{"(placeholder)"}));
-  }
-  const bool classMissing = std::string_view(c.Class) == "null";
-  EXPECT_EQ(LogEntriesOf("GetMailFolderType"), classMissing ? 1u : 0u) << LogText();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ByClassAndRole, FolderImage,
-    ::testing::Values(FolderCase{"Mail", "\"IPF.Note\"", "", image::kMailFolder},
-                      FolderCase{"Calendar", "\"IPF.Appointment\"", "", image::kCalendar},
-                      FolderCase{"Contacts", "\"IPF.Contact\"", "", image::kContacts},
-                      FolderCase{"Tasks", "\"IPF.Task\"", "", image::kTasks},
-                      FolderCase{"Journal", "\"IPF.Journal\"", "", image::kHidden},
-                      FolderCase{"Notes", "\"IPF.StickyNote\"", "", image::kHidden},
-                      FolderCase{"OtherClass", "\"IPF.Configuration\"", "", image::kPlainFolder},
-                      FolderCase{"ClassVariant", "\"IPF.Contact.MOC.QuickContacts\"", "", image::kPlainFolder},
-                      FolderCase{"ClassInOtherCase", "\"ipf.note\"", "", image::kPlainFolder},
-                      FolderCase{"EmptyClass", "\"\"", "", image::kMailFolder},
-                      FolderCase{"NoClass", "null", "", image::kMailFolder},
-                      FolderCase{"DraftsAsMail", "\"IPF.Note\"", "Drafts", image::kDrafts},
-                      FolderCase{"DraftsWithoutClass", "null", "Drafts", image::kDrafts},
-                      FolderCase{"DraftsEmptyClass", "\"\"", "Drafts", image::kDrafts},
-                      FolderCase{"InboxAsMail", "\"IPF.Note\"", "Inbox", image::kMailFolder},
-                      FolderCase{"InboxWithoutClass", "null", "Inbox", image::kInbox},
-                      FolderCase{"SentItemsAsMail", "\"IPF.Note\"", "SentItems", image::kMailFolder},
-                      FolderCase{"SentItemsWithoutClass", "null", "SentItems", image::kSentItems},
-                      FolderCase{"DeletedItemsAsMail", "\"IPF.Note\"", "DeletedItems", image::kMailFolder},
-                      FolderCase{"DeletedItemsWithoutClass", "\"\"", "DeletedItems", image::kHidden},
-                      FolderCase{"OutboxAsMail", "\"IPF.Note\"", "Outbox", image::kMailFolder},
-                      FolderCase{"OutboxWithoutClass", "null", "Outbox", image::kHidden},
-                      FolderCase{"JunkAsMail", "\"IPF.Note\"", "Junk", image::kMailFolder},
-                      FolderCase{"JunkWithoutClass", "null", "Junk", image::kHidden},
-                      // Outlook 2000 knows no junk folder, so a classless one is a mail folder.
-                      FolderCase{"JunkOnOutlook2000", "null", "Junk", image::kMailFolder, "9.0.0.2711"},
-                      FolderCase{"CalendarRoleKeepsItsClass", "\"IPF.Appointment\"", "Calendar", image::kCalendar}),
-    [](const ::testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.Label); });
+// The first_use and expand_levels scenarios pin the sample mailbox's tree as it loads, the
+// folder_images scenario the image each class and default folder gets.
 
 TEST_F(FolderTree, NothingIsHiddenTheClasslessTopIsAPlainFolderAndAFailingDraftsComparisonMeansDrafts) {
   UseProfile(R"({"stores": [{"name": "Mailbox", "topFolder": {"name": "Top", "class": ""},
@@ -127,10 +34,10 @@ TEST_F(FolderTree, NothingIsHiddenTheClasslessTopIsAPlainFolderAndAFailingDrafts
   host_->Open();
   EXPECT_EQ(GetMailFolderType(nullptr), image::kHidden);
   EXPECT_EQ(GetMailFolderType(State().Session->GetFolderFromID(Id(""), "").Value()), image::kPlainFolder);
-  EXPECT_EQ(LogEntriesOf("GetMailFolderType"), 0u) << LogText();
+  EXPECT_EQ(LogOf("GetMailFolderType").size(), 0u) << LogText();
   ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSession, "CompareEntryIDs")).Ok());
   EXPECT_EQ(GetMailFolderType(State().Session->GetFolderFromID(Id("N"), "").Value()), image::kDrafts);
-  ASSERT_EQ(LogEntriesOf("GetMailFolderType"), 1u) << LogText();
+  ASSERT_EQ(LogOf("GetMailFolderType").size(), 1u) << LogText();
   EXPECT_EQ(LogJson().back()["module"], "basPPPickFolders");
   EXPECT_EQ(LogJson().back()["context"], "Error");
 }
@@ -193,11 +100,11 @@ TEST_F(FolderTree, LoadingResetsTheTreeToTheTopFolderAndItsPlaceholderOrEmptiesI
   State().RootFolder.reset();
   LoadReminderFolders(host_->Tree());
   EXPECT_EQ(host_->Tree().NodesCount().Value(), 0);
-  ASSERT_EQ(LogEntriesOf("LoadReminderFolders"), 1u) << LogText();
+  ASSERT_EQ(LogOf("LoadReminderFolders").size(), 1u) << LogText();
   EXPECT_EQ(LogJson()[0]["context"], "Error in LoadReminderFolders");
   EXPECT_EQ(LogJson()[0]["number"], std::to_string(err::kObjectNotSet));
   host_->Page().RefreshTree();  // painting an empty tree does no harm
-  EXPECT_EQ(LogEntriesOf("RefreshTree"), 0u);
+  EXPECT_EQ(LogOf("RefreshTree").size(), 0u);
 }
 
 TEST_F(FolderTree, ARepaintShowsTheTreeFlatForAMomentAndPutsItsLookBack) {

@@ -12,11 +12,6 @@ const Names kDefaults{"Calendar", "Tasks", "Inbox", "Contacts"};
 
 class NodeCheck : public PageFixture {
  protected:
-  TreeNodePtr Node(std::string_view path) {
-    TreeNodePtr node = Host().Tree().FindByKey(Outlook().Id(path));
-    EXPECT_TRUE(node) << "'" << path << "' is not in the tree";
-    return node;
-  }
   bool Checked(std::string_view path) { return Node(path) && Node(path)->Checked().Value(); }
   bool Expanded(std::string_view path) { return Node(path) && Node(path)->Expanded().Value(); }
   // Whether the node's subfolders are in the tree (not only the placeholder).
@@ -110,38 +105,6 @@ TEST_F(NodeCheck, ClearingAFolderWhoseSelectedEntryCannotBeReadStillRemovesIt) {
   Tick("Team Calendar", false);
   EXPECT_GE(entryIdReads(true), 1);  // the fault was met
   EXPECT_EQ(Selection(), kDefaults);
-}
-
-// A node whose Root cannot be read, as a node of a tree being rebuilt.
-class RootlessNode final : public TreeNode {
- public:
-  explicit RootlessNode(TreeNodePtr node) : node_(std::move(node)) {}
-  Result<std::string> Key() override { return node_->Key(); }
-  Result<std::string> Text() override { return node_->Text(); }
-  Result<int32_t> Index() override { return node_->Index(); }
-  Result<int32_t> Image() override { return node_->Image(); }
-  Result<bool> Checked() override { return node_->Checked(); }
-  Status PutChecked(bool checked) override { return node_->PutChecked(checked); }
-  Result<bool> Expanded() override { return node_->Expanded(); }
-  Status PutExpanded(bool expanded) override { return node_->PutExpanded(expanded); }
-  Status PutSorted(bool sorted) override { return node_->PutSorted(sorted); }
-  Result<int32_t> Children() override { return node_->Children(); }
-  Result<TreeNodePtr> Child() override { return node_->Child(); }
-  Result<TreeNodePtr> Next() override { return node_->Next(); }
-  Result<TreeNodePtr> Root() override { return RuntimeError(err::kObjectNotSet); }
-
- private:
-  TreeNodePtr node_;
-};
-
-TEST_F(NodeCheck, ClearingANodeThatCannotBeToldFromTheRootLeavesItExpanded) {
-  OpenWithSubfolders();
-  TreeNodePtr inbox = Node("Inbox");
-  ASSERT_TRUE(inbox->PutChecked(false).Ok());
-  Page().ProcessNodeCheck(std::make_shared<RootlessNode>(inbox));
-  EXPECT_TRUE(Expanded("Inbox"));
-  EXPECT_EQ(Selection(), (Names{"Calendar", "Tasks", "Contacts"}));
-  EXPECT_FALSE(Checked("Inbox/Projects"));
 }
 
 // The cascade scenario pins what the cascade ticks; here, what it tells Outlook and the queue.

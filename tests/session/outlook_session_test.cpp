@@ -47,48 +47,23 @@ TEST_F(StartUp, AnOptionThatIsNoNumberIsReportedAndLeftOffAndKept) {
   EXPECT_EQ(Value(kProductKeyPath, "IncludeSubfolders")->Data, "yes");
 }
 
-// ---- Outlook versions and the stored options ---------------------------------------------------
-
-struct VersionCase {
-  const char* Version;
-  int32_t OutlookVersion;
-  const char* Logon;
-  bool HasJunk;
-  std::optional<uint32_t> Option;  // both options as stored (REG_DWORD), or missing
-};
-
-class VersionStartUp : public StartUp, public ::testing::WithParamInterface<VersionCase> {};
-
-TEST_P(VersionStartUp, DecidesLogonJunkFolderAndOptions) {
-  const VersionCase& c = GetParam();
-  if (c.Option) {
-    SetOption("IncludeSubfolders", *c.Option);
-    SetOption("DisableDefaultFolders", *c.Option);
+// The outlook_versions scenario pins how each version logs on, folder_images the Junk folder.
+TEST_F(StartUp, StoredOptionsAreOnWhenNonZeroAndOffWhenZeroOrMissing) {
+  for (const std::optional<uint32_t> stored : {std::optional<uint32_t>{}, {0u}, {1u}, {7u}}) {
+    FreshWorld();
+    if (stored) SetOptions(*stored, *stored);
+    Start();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
+    EXPECT_EQ(State().IncludeSubfoldersFlag, stored.value_or(0) != 0);
+    EXPECT_EQ(State().DisableDefaultFoldersFlag, stored.value_or(0) != 0);
   }
-  Start(SampleProfileWith([&](nlohmann::json& p) { p["outlookVersion"] = c.Version; }));
-  EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
-  const SharedState& state = State();
-  EXPECT_EQ(state.OutlookVersion, c.OutlookVersion);
-  EXPECT_EQ(Outlook().Logons(), std::vector<std::string>{c.Logon});
-  EXPECT_EQ(state.JunkEntryID, c.HasJunk ? Outlook().Id("Junk E-mail") : "");
-  // Non-zero is on; missing or zero is off.
-  EXPECT_EQ(state.IncludeSubfoldersFlag, c.Option.value_or(0) != 0);
-  EXPECT_EQ(state.DisableDefaultFoldersFlag, c.Option.value_or(0) != 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Versions, VersionStartUp,
-                         ::testing::Values(VersionCase{"9.0.0.2711", 9, "Logon", false, std::nullopt},
-                                           VersionCase{"10.0.0.6626", 10, "MAPIOBJECT", true, 0u},
-                                           VersionCase{"11.0.0.8010", 11, "MAPIOBJECT", true, 1u},
-                                           VersionCase{"12.0.0.6423", 0, "Logon", false, 7u}),
-                         [](const auto& info) { return "Outlook" + std::to_string(info.index); });
 
 // ---- Shut-down (a clean one is pinned by the scenarios and the page's Closing test) ----------
 
 TEST_F(StartUp, ExitHandlerAfterAFailedStartStillRunsTheSaveAndKeepsTheOptions) {
-  SetOption("IncludeSubfolders", 1);
-  SetOption("DisableDefaultFolders", 0);
+  SetOptions(1, 0);
   Start(R"({"rdoRegistered": false})");
   const size_t before = Log().size();
   ExitHandler();
@@ -98,8 +73,8 @@ TEST_F(StartUp, ExitHandlerAfterAFailedStartStillRunsTheSaveAndKeepsTheOptions) 
   ASSERT_EQ(LogOf("SaveRemindersCollection").size(), 1u) << ::testing::PrintToString(Log());
   EXPECT_EQ(Log().size(), before + 1);
   EXPECT_EQ(world_->Registry().SubKeyNames(kHkeyCurrentUser, kProductKeyPath), std::vector<std::string>{});
-  EXPECT_EQ(Option("IncludeSubfolders"), 1);
-  EXPECT_EQ(Option("DisableDefaultFolders"), 0);
+  EXPECT_EQ(Bytes(kProductKeyPath, "IncludeSubfolders"), std::string("\1\0\0\0", 4));
+  EXPECT_EQ(Bytes(kProductKeyPath, "DisableDefaultFolders"), std::string(4, '\0'));
   EXPECT_EQ(Boxes().size(), 1u);  // only start-up's
 }
 

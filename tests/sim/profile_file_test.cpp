@@ -113,8 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"OddLengthEntryId",
                       R"({"stores": [{"name": "S", "folders": [{"name": "A", "entryId": "ABC"}]}]})",
                       "at /stores/0/folders/0/entryId", "not hex of even length"},
-        MalformedCase{"NonHexEntryId", R"({"stores": [{"name": "S", "entryId": "XY12"}]})", "at /stores/0/entryId",
-                      "not hex of even length"},
         MalformedCase{"DuplicateEntryIds",
                       R"({"stores": [{"name": "S", "folders": [{"name": "A", "entryId": "AA11"},
                                                              {"name": "B", "entryId": "aa11"}]}]})",
@@ -206,13 +204,6 @@ TEST(ProfileGenerator, FillsBreadthFirstWithinFanOutAndDepth) {
   }
   EXPECT_EQ(deepest, 3u);
   EXPECT_FALSE(GenerateFolders(model, top, {1111, 10, 3}).Ok());
-}
-
-TEST(ProfileGenerator, LargeProfileIsTheSampleWithTenThousandMoreFolders) {
-  Result<ProfileModel> large = GenerateLargeProfile({});
-  ASSERT_TRUE(large.Ok());
-  EXPECT_EQ(large.Value().Folders().size(), SampleProfile().Folders().size() + 10000);
-  EXPECT_NE(large.Value().DefaultFolderOf(DefaultFolder::Inbox), kNone);
 }
 
 }  // namespace

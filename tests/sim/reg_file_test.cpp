@@ -17,24 +17,10 @@ const std::string kProduct = "Software\\Quillfen\\Bellnest";
 // Text with the terminating NUL regedit stores after quoted text.
 std::string WithNul(std::string text) { return text + '\0'; }
 
-// UTF-8 text as a UTF-16LE file with its byte order mark (BMP characters only).
-std::string Utf16File(std::string_view utf8) {
+// Latin-1 text as a UTF-16LE file with its byte order mark.
+std::string Utf16File(std::string_view latin1) {
   std::string out = "\xFF\xFE";
-  for (size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<uint8_t>(utf8[i]);
-    char32_t cp = b;
-    if (b >= 0xE0) {
-      cp = ((b & 0x0F) << 12) | ((utf8[i + 1] & 0x3F) << 6) | (utf8[i + 2] & 0x3F);
-      i += 3;
-    } else if (b >= 0xC0) {
-      cp = ((b & 0x1F) << 6) | (utf8[i + 1] & 0x3F);
-      i += 2;
-    } else {
-      ++i;
-    }
-    out += static_cast<char>(cp & 0xFF);
-    out += static_cast<char>(cp >> 8);
-  }
+  for (char c : latin1) out += {c, '\0'};
   return out;
 }
 
@@ -57,8 +43,8 @@ TEST_F(RegFileTest, ARegeditUnicodeExportLoadsAsTheAnsiFunctionsSeeIt) {
       "\"IncludeSubfolders\"=dword:00000001\r\n"
       "\"DisableDefaultFolders\"=dword:00000000\r\n"
       "\r\n"
-      "[HKEY_CURRENT_USER\\Software\\Quillfen\\Bellnest\\Büro]\r\n"
-      "\"ReminderFolders\"=\"Café \\\"Notizen\\\" C:\\\\Temp\"\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Quillfen\\Bellnest\\B\xfcro]\r\n"
+      "\"ReminderFolders\"=\"Caf\xe9 \\\"Notizen\\\" C:\\\\Temp\"\r\n"
       "@=\"\"\r\n"
       "\"Path\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,\\\r\n"
       "  00,00\r\n"

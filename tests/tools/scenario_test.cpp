@@ -65,29 +65,5 @@ TEST_P(Scenario, MatchesGoldenOutput) {
 INSTANTIATE_TEST_SUITE_P(PageDriver, Scenario, testing::ValuesIn(ScenarioNames()),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
-// A profile that does not load fails its command and leaves the previous one usable; the
-// state then shows what GetPageInfo answers and what the Help button asked of the help system.
-TEST(PageDriver, FailedProfileKeepsThePreviousOneAndStateShowsHelp) {
-  ResetSharedState();
-  std::ostringstream out;
-  PageDriver driver(DriverOptions{}, out);
-  ASSERT_TRUE(driver.Start());
-  EXPECT_TRUE(driver.Run("profile nosuch.json"));
-  EXPECT_TRUE(driver.Failed());
-  EXPECT_NE(out.str().find("error: nosuch.json"), std::string::npos) << out.str();
-  driver.Run("open");
-  driver.Run("help");
-  driver.Run("pageinfo");
-  const nlohmann::json state = driver.Host()->StateJson();
-  const std::string helpFile = state["pageInfo"]["file"];
-  EXPECT_TRUE(helpFile.ends_with("\\bellnest.chm")) << helpFile;
-  EXPECT_EQ(state["pageInfo"]["topic"], 1050);
-  const nlohmann::json call = {{"owner", 0}, {"file", helpFile}, {"command", 15}, {"context", 1050}};
-  EXPECT_EQ(state["helpCalls"], nlohmann::json::array({call}));
-  EXPECT_NE(out.str().find("HelpContext: 1050"), std::string::npos) << out.str();
-  driver.Finish();
-  ResetSharedState();
-}
-
 }  // namespace
 }  // namespace bellnest::tools

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 #include "platform/win32/win32_codec.h"
 #include "platform/win32/win32_registry.h"
@@ -66,43 +65,6 @@ bool DeleteFolderTree(const std::string& path) {
   std::error_code error;
   std::filesystem::remove_all(std::filesystem::path(Wide(path)), error);
   return !error && ::GetFileAttributesW(Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES;
-}
-
-std::optional<ProcessOutput> RunProcess(const std::string& commandLine) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  HANDLE writeEnd = nullptr;
-  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return std::nullopt;
-  ScopedNullableHandle reader(readEnd);
-  ScopedNullableHandle writer(writeEnd);
-  ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
-
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = writer.Get();
-  startup.hStdError = writer.Get();
-  PROCESS_INFORMATION process = {};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process)) {
-    return std::nullopt;
-  }
-  ScopedNullableHandle processHandle(process.hProcess);
-  ScopedNullableHandle threadHandle(process.hThread);
-  writer.Reset();  // the child holds the only write end now, so the read ends with the child
-
-  ProcessOutput result;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) result.Output.append(buffer, got);
-  ::WaitForSingleObject(processHandle.Get(), INFINITE);
-  DWORD exitCode = 0;
-  ::GetExitCodeProcess(processHandle.Get(), &exitCode);
-  result.ExitCode = static_cast<int>(exitCode);
-  return result;
 }
 
 Win32TestWorld::~Win32TestWorld() {

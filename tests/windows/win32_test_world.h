@@ -1,6 +1,6 @@
 // The Windows world for the shared support suite, and the helpers the Wine-only tests share:
-// scratch keys and folders that belong to one test process, raw registry and file access that
-// bypasses the seams, and running another Windows program with its output captured.
+// scratch keys and folders that belong to one test process, and raw registry and file access
+// that bypasses the seams.
 #pragma once
 
 #include <memory>
@@ -24,13 +24,6 @@ bool KeyExists(HKEY root, const std::wstring& key);
 bool DeleteKeyTree(RegKey root, const std::string& keyPath);
 // Removes a folder with everything in it; true when it is gone.
 bool DeleteFolderTree(const std::string& path);
-
-struct ProcessOutput {
-  int ExitCode = -1;
-  std::string Output;  // standard output and error, as the program wrote them
-};
-// Runs a command line (ANSI), waits for it and captures what it printed.
-std::optional<ProcessOutput> RunProcess(const std::string& commandLine);
 
 class Win32TestWorld final : public SupportWorld {
  public:
