@@ -169,7 +169,8 @@ class OptionsDialog::Page::Site final : public IOleClientSite, public IOleInPlac
   com::ComPtr<IDispatch> pageSite_;
 };
 
-OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<OptionsPageRequest>& requests) {
+OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<OptionsPageRequest>& requests,
+                             const Creator& create) {
   pageSite_ = com::ComPtr<IDispatch>::Attach(new StatusSite(std::move(pageSite), [this] { OnStatusChange(); }));
   static const bool registered = [] {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
@@ -228,7 +229,7 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
   for (size_t i = 0; i < requests.size(); ++i) {
     item.pszText = const_cast<wchar_t*>(requests[i].Caption.c_str());
     ::SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(i + 1), reinterpret_cast<LPARAM>(&item));
-    CreatePage(pages_[i], requests[i], area);
+    CreatePage(pages_[i], requests[i], area, create);
   }
   // The first added page is in front, as after a click on its tab.
   if (!pages_.empty()) {
@@ -243,7 +244,8 @@ OptionsDialog::~OptionsDialog() {
   if (font_) ::DeleteObject(font_);
 }
 
-void OptionsDialog::CreatePage(Page& page, const OptionsPageRequest& request, const RECT& area) {
+void OptionsDialog::CreatePage(Page& page, const OptionsPageRequest& request, const RECT& area,
+                               const Creator& create) {
   page.ProgId = request.ProgId;
   page.Caption = request.Caption;
   page.ClientSite = std::make_unique<Page::Site>(window_, area, pageSite_);
@@ -256,11 +258,9 @@ void OptionsDialog::CreatePage(Page& page, const OptionsPageRequest& request, co
   if (request.Control) {
     hr = request.Control.As(IID_IOleObject, page.Control);
   } else {
-    CLSID clsid{};
-    hr = ::CLSIDFromProgID(request.ProgId.c_str(), &clsid);
-    if (SUCCEEDED(hr)) {
-      hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, page.Control.PutVoid());
-    }
+    com::ComPtr<IUnknown> object;
+    hr = create(request.ProgId, object);
+    if (SUCCEEDED(hr)) hr = object.As(IID_IOleObject, page.Control);
   }
   if (FAILED(hr)) return fail(hr);
   // The site first: the control finds Outlook through it when it initialises.

@@ -7,6 +7,7 @@
 // releases every page.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,7 +38,10 @@ class OptionsDialog {
 
   // Opens the dialog (shown) with the pages the add-ins added. pageSite is Outlook's
   // PropertyPageSite that every page's client site answers with.
-  OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<OptionsPageRequest>& requests);
+  // create makes a page named by ProgID (CreateObject).
+  using Creator = std::function<HRESULT(const std::wstring& progId, com::ComPtr<IUnknown>& object)>;
+  OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<OptionsPageRequest>& requests,
+                const Creator& create);
   ~OptionsDialog();  // Close()
   OptionsDialog(const OptionsDialog&) = delete;
   OptionsDialog& operator=(const OptionsDialog&) = delete;
@@ -63,7 +67,7 @@ class OptionsDialog {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreatePage(Page& page, const OptionsPageRequest& request, const RECT& area);
+  void CreatePage(Page& page, const OptionsPageRequest& request, const RECT& area, const Creator& create);
   void OnStatusChange();
   RECT PageArea() const;
   int CurrentTab() const;

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -193,8 +194,9 @@ class WindowsSession final : public sim::PageSession {
   // Tools > Options.
   void Open() override {
     if (IsOpen()) return;
-    dialog_ = std::make_unique<OptionsDialog>(PageSite(outlook_), addins_.OptionsPagesAdd());
+    dialog_ = std::make_unique<OptionsDialog>(PageSite(outlook_), addins_.OptionsPagesAdd(), Creator());
     page_ = dialog_->Find(kPageProgId);
+    if (!page_) ReportMissingPage();
     // Nothing has painted the page yet: its first paint is the script's (`paint`), as natively.
     if (page_ && page_->Window) ::ValidateRect(page_->Window, nullptr);
   }
@@ -373,6 +375,19 @@ class WindowsSession final : public sim::PageSession {
   }
 
  private:
+  OptionsDialog::Creator Creator() {
+    return [this](const std::wstring& progId, com::ComPtr<IUnknown>& object) { return addins_.CreateObject(progId, object); };
+  }
+
+  // Why Tools > Options shows no Bellnest page: the add-ins' and the pages' failures.
+  void ReportMissingPage() {
+    std::fprintf(stderr, "bellnest_outlook: the Options dialog has no page %ls\n", kPageProgId);
+    for (const std::wstring& failure : addins_.Failures()) std::fprintf(stderr, "  add-in: %ls\n", failure.c_str());
+    for (const OptionsDialog::Page& page : dialog_->Pages()) {
+      std::fprintf(stderr, "  page %ls: 0x%08lX\n", page.ProgId.c_str(), static_cast<unsigned long>(page.Outcome));
+    }
+  }
+
   HWND Control(int id) const { return page_ && page_->Window ? ::GetDlgItem(page_->Window, id) : nullptr; }
 
   bool ClickButton(int id) {
@@ -560,7 +575,10 @@ int RunInteractive(const tools::DriverOptions& options) {
   AddinHost addins(*outlook);
   addins.Connect();
   {
-    OptionsDialog dialog(PageSite(*outlook), addins.OptionsPagesAdd());
+    OptionsDialog dialog(PageSite(*outlook), addins.OptionsPagesAdd(),
+                         [&addins](const std::wstring& progId, com::ComPtr<IUnknown>& object) {
+                           return addins.CreateObject(progId, object);
+                         });
     dialog.RunModal();
   }
   addins.Disconnect();

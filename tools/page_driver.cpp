@@ -206,6 +206,10 @@ bool PageDriver::Run(std::string_view line) {
     }
   } else if (command == "selection") {
     const nlohmann::json state = host_->StateJson();
+    if (state["selectedFolders"].is_null()) {
+      out_ << "SelectedFolders, RemindersCollection: inside the page, out of Outlook's sight\n";
+      return true;
+    }
     out_ << "SelectedFolders: " << state["selectedFolders"].dump() << "\n";
     out_ << "RemindersCollection: " << state["remindersCollection"].dump()
          << (state["sameCollection"].get<bool>() ? " (same collection)" : "") << "\n";
