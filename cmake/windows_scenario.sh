@@ -4,7 +4,7 @@
 #   windows_scenario.sh <wine_run.sh> <prefix> <build dir> <scenario dir> <name>
 # Both DLLs are registered per user first (other tests of the prefix unregister them). A line
 # "# windows: COMMAND reason" in the script declares that COMMAND's output differs between the
-# worlds; its output lines are left out of the comparison on both sides.
+# worlds, and why; its output lines are left out of the comparison on both sides.
 set -euo pipefail
 run=$1 prefix=$2 build=$3 dir=$4 name=$5
 
@@ -18,11 +18,14 @@ cd "$dir"
 status=0
 "$run" "$prefix" "$build/bellnest_outlook.exe" --echo --fixed-clock --script "$name.script" >"$actual" || status=$?
 
-# The output of each declared command, from its echo to the next echo, is dropped.
-declared=$(sed -n 's/^# windows: \([a-z]*\) .*/\1/p' "$name.script" | sort -u | paste -sd'|' -)
+# The output of each declared command, from its echo to the next echo, is dropped; with
+# "# windows: COMMAND/REGEX/ reason" only its lines that match REGEX are.
+rules=$(sed -n 's|^# windows: \([a-z]*\)\(/[^/]*/\)\{0,1\} .*|\1 \2|p' "$name.script")
 filter() {
-  if [ -z "$declared" ]; then cat "$1"; return; fi
-  awk -v re="^> (${declared})( |\$)" '/^> / { skip = ($0 ~ re) } { if (!skip || /^> /) print }' "$1"
+  awk -v rules="$rules" '
+    BEGIN { n = split(rules, list, "\n"); for (i = 1; i <= n; i++) { split(list[i], r, " "); cmd[i] = r[1]; re[i] = substr(r[2], 2, length(r[2]) - 2) } }
+    /^> / { print; current = $2; next }
+    { for (i = 1; i <= n; i++) if (cmd[i] == current && (re[i] == "" || $0 ~ re[i])) next; print }' "$1"
 }
 if ! diff -u <(filter "$name.expected") <(filter "$actual"); then
   echo "windows_scenario.sh: $name differs from $name.expected (exit status $status)" >&2
