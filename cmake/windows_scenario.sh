@@ -1,22 +1,19 @@
 #!/usr/bin/env bash
 # Runs one page-driver scenario against the Windows build under Wine and compares its output
 # with the golden file the native test uses.
-#   windows_scenario.sh <wine_run.sh> <prefix> <build dir> <scenario dir> <name>
-# Both DLLs are registered per user first (other tests of the prefix unregister them). A line
+#   windows_scenario.sh <prefix> <build dir> <scenario dir> <name>
+# The stand-in registers both DLLs first (other tests of the prefix unregister them). A line
 # "# windows: COMMAND reason" in the script declares that COMMAND's output differs between the
 # worlds, and why; its output lines are left out of the comparison on both sides.
 set -euo pipefail
-run=$1 prefix=$2 build=$3 dir=$4 name=$5
-
-for dll in "$build/src/com/PPBellnest.dll" "$build/src/addin/BellnestConnect.dll"; do
-  "$run" "$prefix" regsvr32 /s /n /i:user "Z:$(realpath "$dll")"
-done
+prefix=$1 build=$2 dir=$3 name=$4
 
 actual=$(mktemp)
 trap 'rm -f "$actual"' EXIT
 cd "$dir"
 status=0
-"$run" "$prefix" "$build/bellnest_outlook.exe" --echo --fixed-clock --script "$name.script" >"$actual" || status=$?
+"$(dirname "$(realpath "$0")")/standin_run.sh" "$build" "$prefix" --echo --fixed-clock --script "$name.script" >"$actual" ||
+  status=$?
 
 # The output of each declared command, from its echo to the next echo, is dropped; with
 # "# windows: COMMAND/REGEX/ reason" only its lines that match REGEX are.

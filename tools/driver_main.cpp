@@ -18,14 +18,18 @@ namespace {
 
 void Usage(std::ostream& out, const char* program) {
   out << "usage: " << program << " [--demo] [--profile FILE] [--data DIR] [--script FILE] [--echo]\n"
-      << "           [--fixed-clock] [--save-profile]" << (std::string(program) == "bellnest_page" ? "" : " [--interactive]")
-      << "\n"
+      << "           [--fixed-clock] [--save-profile]"
+      << (std::string(program) == "bellnest_page" ? "" : " [--screenshots DIR] [--interactive]") << "\n"
          "  --demo          a short session on the built-in sample mailbox, printing what changed\n"
          "  --profile FILE  a profile file (docs/profile-format.md); default: the sample mailbox\n"
          "  --data DIR      keep the machine's state (registry.reg, files, the log) in DIR\n"
          "  --script FILE   run the commands in FILE (docs/page-driver.md); without it, commands\n"
          "                  come from a prompt on a terminal, else from standard input\n"
          "  --save-profile  write the search scope back to the profile file at the end\n";
+  if (std::string(program) != "bellnest_page") {
+    out << "  --screenshots DIR  the demo saves pictures of the page before and after in DIR\n"
+           "  --interactive   open the Options dialog for a person (needs a display)\n";
+  }
 }
 
 }  // namespace
@@ -44,7 +48,7 @@ std::optional<int> ParseDriverArgs(int argc, char** argv, const char* program, M
       options.Driver.FixedClock = true;
     } else if (arg == "--save-profile") {
       options.Driver.SaveProfile = true;
-    } else if ((arg == "--profile" || arg == "--data" || arg == "--script") && !hasValue) {
+    } else if ((arg == "--profile" || arg == "--data" || arg == "--script" || arg == "--screenshots") && !hasValue) {
       std::cerr << program << ": " << arg << " needs a value\n";
       return 2;
     } else if (arg == "--profile") {
@@ -53,6 +57,8 @@ std::optional<int> ParseDriverArgs(int argc, char** argv, const char* program, M
       options.Driver.DataDir = argv[++i];
     } else if (arg == "--script") {
       options.Script = argv[++i];
+    } else if (arg == "--screenshots") {
+      options.Driver.ScreenshotDir = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       Usage(std::cout, program);
       return 0;

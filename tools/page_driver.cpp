@@ -340,6 +340,7 @@ bool PageDriver::RunDemo() {
   out_ << "Bellnest options page on the sample mailbox\n\n";
   Run("open");
   Run("paint");
+  if (!options_.ScreenshotDir.empty()) Run("screenshot " + (options_.ScreenshotDir / "page-before.png").string());
   out_ << "The Reminders search before:\n";
   PrintScope();
   out_ << "\nThe folder tree as the page first shows it:\n";
@@ -355,6 +356,7 @@ bool PageDriver::RunDemo() {
   out_ << "\nApply, which reloads the tree from the new reminder folder set:\n";
   Run("apply");
   Run("tree");
+  if (!options_.ScreenshotDir.empty()) Run("screenshot " + (options_.ScreenshotDir / "page-after.png").string());
   out_ << "\nThe Reminders search after:\n";
   PrintScope();
   out_ << "\nClose the page; the registry now holds:\n";

@@ -24,6 +24,7 @@ struct DriverOptions {
   bool SaveProfile = false;       // write the search scope back to the profile file at the end
   bool Echo = false;              // print each command before running it (scripts)
   std::filesystem::path BaseDir;  // where relative profile paths in commands are found
+  std::filesystem::path ScreenshotDir;  // the demo's pictures of the page, before and after (Windows)
 };
 
 // The machine a driver runs on: where the page sessions are hosted and where the machine's
