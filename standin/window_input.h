@@ -13,7 +13,7 @@ namespace bellnest::standin {
 // A click (button down and up) at a point of the window's client area.
 void PostClick(HWND window, POINT at);
 // A key press; character, when not 0, follows as WM_CHAR.
-void PostKey(HWND window, WPARAM key, wchar_t character);
+void PostKey(HWND window, WPARAM key, wchar_t character = 0);
 // Runs the pump until done() holds or the time-out passes; false on time-out. translate sees
 // each message first and keeps it when it returns true (a dialog's keys).
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000,
