@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The one entry point: installs what a fresh Debian machine lacks, builds through the CMake
 # presets, and runs the page driver, the tests or the benchmarks.
-#   ./bellnest.sh page [driver arguments]   run the options page on the built-in sample mailbox
-#                                           (no arguments: a short built-in session; see docs/page-driver.md)
+#   ./bellnest.sh page [driver arguments]   run the options page on the built-in sample mailbox in
+#                                           Outlook's Options dialog under Wine (no arguments: a short
+#                                           built-in session with screenshots; --interactive: the
+#                                           dialog for a person; see docs/page-driver.md)
+#   ./bellnest.sh page --native [...]       the same with the native page driver
 #   ./bellnest.sh test                      build and run every test (native, sanitizers, clang with
 #                                           each fuzz target for 20 s, and the Windows builds:
 #                                           64-bit tests under Wine, 32-bit built)
@@ -77,11 +80,29 @@ cmd=${1:-}
 shift || true
 case "$cmd" in
   page)
-    install_missing "${NATIVE_PACKAGES[@]}"
-    build native >/dev/null
-    # Without arguments: the built-in short session on the sample mailbox.
-    [ $# -eq 0 ] && set -- --demo
-    exec build/native/tools/bellnest_page "$@"
+    if [ "${1:-}" = --native ]; then
+      shift
+      install_missing "${NATIVE_PACKAGES[@]}"
+      build native >/dev/null
+      # Without arguments: the built-in short session on the sample mailbox.
+      [ $# -eq 0 ] && set -- --demo
+      exec build/native/tools/bellnest_page "$@"
+    fi
+    # The Windows world: the real DLLs in the Outlook stand-in under Wine (a private virtual
+    # display when none is set; --interactive needs a real one).
+    install_missing "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    build windows-x64 >/dev/null
+    if [ $# -eq 0 ]; then
+      shots=build/windows-x64/page-screenshots
+      mkdir -p "$shots"
+      echo "(screenshots of the page before and after: $shots/page-before.png, $shots/page-after.png)"
+      set -- --demo --screenshots "$shots"
+    fi
+    if [[ " $* " == *" --interactive "* ]] && [ -z "${DISPLAY:-}" ]; then
+      echo "$0 page --interactive: no display (set DISPLAY)" >&2
+      exit 2
+    fi
+    exec cmake/standin_run.sh build/windows-x64 build/windows-x64/standin-prefix "$@"
     ;;
   test)
     install_missing "${NATIVE_PACKAGES[@]}"

@@ -214,20 +214,23 @@ struct AddinHost::State final : sim::AddInList {
   }
 
   // CreateObject(progId) as Outlook does it, with the class lookup of Windows.
-  HRESULT Create(const std::wstring& progId, ComPtr<IDTExtensibility2>& out, std::wstring& reason) {
+  HRESULT CreateObject(const std::wstring& progId, ComPtr<IUnknown>& object, std::wstring& reason) {
     std::optional<std::wstring> clsidText = ReadClasses(progId + L"\\CLSID");
     CLSID clsid{};
     if (!clsidText || FAILED(::CLSIDFromString(clsidText->c_str(), &clsid))) {
       reason = L"ProgID not registered";
       return REGDB_E_CLASSNOTREG;
     }
-    ComPtr<IUnknown> object;
     HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.PutVoid());
     if (hr == REGDB_E_CLASSNOTREG) hr = CreateFromUserClasses(*clsidText, clsid, object);
-    if (FAILED(hr)) {
-      reason = L"cannot create " + *clsidText + L" (" + Hex(hr) + L")";
-      return hr;
-    }
+    if (FAILED(hr)) reason = L"cannot create " + *clsidText + L" (" + Hex(hr) + L")";
+    return hr;
+  }
+
+  HRESULT Create(const std::wstring& progId, ComPtr<IDTExtensibility2>& out, std::wstring& reason) {
+    ComPtr<IUnknown> object;
+    HRESULT hr = CreateObject(progId, object, reason);
+    if (FAILED(hr)) return hr;
     hr = object.As(IID_IDTExtensibility2, out);
     if (FAILED(hr)) reason = L"no IDTExtensibility2 (" + Hex(hr) + L")";
     return hr;
@@ -349,6 +352,11 @@ std::vector<std::wstring> AddinHost::Connected() const {
 }
 
 std::vector<std::wstring> AddinHost::Failures() const { return state_->Failures; }
+
+HRESULT AddinHost::CreateObject(const std::wstring& progId, ComPtr<IUnknown>& object) {
+  std::wstring reason;
+  return state_->CreateObject(progId, object, reason);
+}
 
 AddinHost* AttachedHost(const sim::SimulatedOutlook& outlook) {
   for (const auto& [attached, host] : Attached())

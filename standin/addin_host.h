@@ -53,6 +53,9 @@ class AddinHost {
   com::ComPtr<IDispatch> Application();
   std::vector<std::wstring> Connected() const;  // ProgIDs
   std::vector<std::wstring> Failures() const;   // "ProgID: reason"
+  // CreateObject(progId) with Windows' class lookup (the user's classes first), for the pages
+  // too; a DLL loaded for it stays until Disconnect.
+  HRESULT CreateObject(const std::wstring& progId, com::ComPtr<IUnknown>& object);
 
   struct State;
 

@@ -47,7 +47,7 @@ TEST_P(Scenario, MatchesGoldenOutput) {
     options.FixedClock = true;
     options.Echo = true;
     options.BaseDir = ScenarioDir();
-    PageDriver driver(options, out);
+    PageDriver driver(options, out, MakeNativeWorld());
     ASSERT_TRUE(driver.Start()) << out.str();
     std::ifstream in(script);
     driver.RunScript(in);

@@ -44,66 +44,9 @@ LRESULT CALLBACK TestPageWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LP
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs, const std::function<bool(const MSG&)>& translate) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return false;
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (translate && translate(message)) continue;
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-    if (!done()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void PostClick(HWND window, POINT at) {
-  POINT screen = at;
-  ::ClientToScreen(window, &screen);
-  ::SetCursorPos(screen.x, screen.y);
-  ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  ::PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-}
-
-void PostKey(HWND window, WPARAM key, wchar_t character) {
-  ::PostMessageW(window, WM_KEYDOWN, key, 1);
-  if (character) ::PostMessageW(window, WM_CHAR, character, 1);
-  ::PostMessageW(window, WM_KEYUP, key, 0xC0000001);
-}
-
 bool SaveScreenshot(HWND window, const std::string& name) {
-  RECT r;
-  if (!::GetWindowRect(window, &r)) return false;
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biSizeImage = ((width * 3 + 3) / 4) * 4 * height;  // rows padded to four bytes
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap =
-      ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  bool written = ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != FALSE;
-  ::SelectObject(memory, old);
-  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
-  const BITMAPFILEHEADER file = {0x4D42, offset + header.biSizeImage, 0, 0, offset};
   ::CreateDirectoryA("screenshots", nullptr);
-  FILE* out = written ? std::fopen(("screenshots\\" + name + ".bmp").c_str(), "wb") : nullptr;
-  written = out && std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1 &&
-            std::fwrite(bits, header.biSizeImage, 1, out) == 1;
-  if (out) std::fclose(out);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return written;
+  return standin::SaveBmp(window, "screenshots/" + name + ".bmp");
 }
 
 }  // namespace bellnest::win32

@@ -10,6 +10,7 @@
 
 #include "platform/win32/win32_page_window.h"
 #include "platform/win32/windows_api.h"
+#include "standin/window_input.h"
 
 namespace bellnest::win32 {
 
@@ -30,15 +31,10 @@ class TestPageWindow {
 HWND CreateTestWindow(const wchar_t* className, WNDPROC proc, int clientWidth, int clientHeight,
                       void* createParam = nullptr);
 
-// Runs the thread's messages (offering each to translate first, when given, as a container
-// does) until done() or the time is up; true when done() became true.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000,
-               const std::function<bool(const MSG&)>& translate = nullptr);
-
-// Input as the mouse and keyboard give it: the pointer moved there, the left button down and
-// up at a client point; a key down (with its character, if it types one) and up.
-void PostClick(HWND window, POINT at);
-void PostKey(HWND window, WPARAM key, wchar_t character = 0);
+// The pump and posted input, as the stand-in drives its dialog.
+using standin::PostClick;
+using standin::PostKey;
+using standin::PumpUntil;
 
 // Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
 // build tree); the build turns them into PNG files.
