@@ -61,6 +61,7 @@ Var RemoveDataBox
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Setup installs Bellnest ${VERSION} for you alone, without administrator rights. Bellnest adds a tab to Outlook's Options dialog on which you choose further folders that raise reminders.$\r$\n$\r$\nClose Outlook before you go on. Your folder choices and options from an earlier version are kept.$\r$\n$\r$\nClick Install to start the installation."
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -117,7 +118,7 @@ UninstPage custom un.DataPage un.DataPageLeave
     !insertmacro Regsvr ${REGSVR} "" "$INSTDIR\${FOLDER}\PPBellnest.dll"
     ${If} $0 == "error"
       DetailPrint "${BITS}-bit registration could not run (${REGSVR})."
-      MessageBox MB_OK|MB_ICONEXCLAMATION "The ${BITS}-bit Bellnest could not be registered: Windows could not start ${REGSVR}.$\r$\n$\r$\nA ${BITS}-bit Outlook will not show the Bellnest tab. The rest of the installation is complete." /SD IDOK
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The ${BITS}-bit Bellnest could not be registered: Windows could not start ${REGSVR}.$\r$\n$\r$\nA ${BITS}-bit Outlook will not show the Bellnest tab. Setup goes on with the rest." /SD IDOK
     ${ElseIf} $0 != 0
       DetailPrint "${BITS}-bit page registration failed (code $0)."
       StrCpy $Failed 1

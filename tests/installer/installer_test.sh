@@ -3,9 +3,11 @@
 # Outlook runs; a silent install with its files, registration and uninstall entry; the page
 # created from the installed DLL; a reinstall over it that keeps the user's data; a silent
 # uninstall that keeps it and leaves nothing else; one with /REMOVEDATA that removes it too.
-#   installer_test.sh <wine_run.sh> <prefix> <BellnestSetup-x64.exe> <installed_page_check.exe> <version>
+#   installer_test.sh <wine_run.sh> <prefix> <BellnestSetup-x64.exe> <installed_page_check.exe> <version> <folders>
+# folders: the DLL folders the installer carries, "x64" or "x64 x86". Wine here runs no 32-bit
+# program, so the 32-bit registration cannot run: the install must still succeed.
 set -uo pipefail
-wine_run=$1 prefix=$(realpath -m "$2") setup=$3 check=$4 version=$5
+wine_run=$1 prefix=$(realpath -m "$2") setup=$3 check=$4 version=$5 folders=$6
 rm -rf "$prefix" "$prefix".*
 export WINEPREFIX=$prefix WINEDEBUG=-all
 wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
@@ -50,7 +52,10 @@ wine "$setup" /S
 code=$?
 install_ms=$((($(date +%s%N) - start) / 1000000))
 check "silent install exits 0" test $code -eq 0
-for file in Uninstall.exe x64/PPBellnest.dll x64/bellnest.chm; do check "installed $file" test -s "$dir/$file"; done
+check "installed Uninstall.exe" test -s "$dir/Uninstall.exe"
+for folder in $folders; do
+  for file in PPBellnest.dll bellnest.chm; do check "installed $folder/$file" test -s "$dir/$folder/$file"; done
+done
 check "page registered per user" key_present "${installed_keys[1]}"
 check "uninstall entry: DisplayName" test "$(reg_value "$uninstall_key" DisplayName)" = Bellnest
 check "uninstall entry: DisplayVersion $version" test "$(reg_value "$uninstall_key" DisplayVersion)" = "$version"
