@@ -136,7 +136,8 @@ case "$cmd" in
     rm -rf dist && mkdir -p dist/PPBellnest/x64 dist/PPBellnest/x86
     cp build/windows-x64/installer/BellnestSetup.exe build/windows-x64/installer/BellnestSetup-x64.exe dist/
     for bits in x64:windows-x64 x86:windows-i686; do
-      cp "build/${bits#*:}/src/com/PPBellnest.dll" "build/${bits#*:}/help/bellnest.chm" "dist/PPBellnest/${bits%%:*}/"
+      cp "build/${bits#*:}/src/com/PPBellnest.dll" "build/${bits#*:}/src/addin/BellnestConnect.dll" \
+         "build/${bits#*:}/help/bellnest.chm" "dist/PPBellnest/${bits%%:*}/"
     done
     version=$(sed -n 's/^project(Bellnest VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     (cd dist/PPBellnest && sha256sum x64/* x86/* >SHA256SUMS && zip -qr "../PPBellnest-$version.zip" .)

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.FixedClock = true;
   options.BaseDir = ProfileFolder();
   std::ostringstream out;
-  bellnest::tools::PageDriver driver(options, out);
+  bellnest::tools::PageDriver driver(options, out, bellnest::tools::MakeNativeWorld());
   if (!driver.Start()) {
     std::fprintf(stderr, "the sample profile does not start\n%s", out.str().c_str());
     std::abort();

@@ -8,44 +8,6 @@
 
 namespace bellnest::sim {
 
-namespace {
-
-const char* TypeName(uint32_t type) {
-  switch (type) {
-    case reg::kSz:
-      return "REG_SZ";
-    case reg::kExpandSz:
-      return "REG_EXPAND_SZ";
-    case reg::kBinary:
-      return "REG_BINARY";
-    case reg::kDword:
-      return "REG_DWORD";
-    case reg::kMultiSz:
-      return "REG_MULTI_SZ";
-    case reg::kQword:
-      return "REG_QWORD";
-    default:
-      return "REG_NONE";
-  }
-}
-
-nlohmann::json ValueJson(const RegValue& value, TextCodec& codec) {
-  nlohmann::json out{{"type", TypeName(value.Type)}};
-  if (value.Type == reg::kDword && value.Data.size() == 4) {
-    uint32_t n = 0;
-    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uint8_t>(value.Data[static_cast<size_t>(i)]);
-    out["data"] = static_cast<int32_t>(n);
-  } else {
-    // Shown as regedit shows text: without the terminating NUL ("bytes" tells the stored size).
-    std::string_view data = value.Data;
-    if (value.Type != reg::kBinary && !data.empty() && data.back() == '\0') data.remove_suffix(1);
-    out["data"] = codec.FromAnsi(data);
-  }
-  out["bytes"] = value.Data.size();
-  return out;
-}
-
-}  // namespace
 
 PageHost::PageHost(NativeWorld& world, SimulatedOutlook& outlook)
     : world_(world),
@@ -129,15 +91,6 @@ Status PageHost::ClickDefaultFolders() {
   return {};
 }
 
-std::string PageHost::Describe(const std::string& entryId) const {
-  const ProfileModel& model = outlook_.Model();
-  const ContainerRef ref = model.ContainerFor(entryId);
-  if (ref.Folder != kNone) {
-    if (std::optional<std::string> path = model.PathOf(ref.Folder)) return *path;
-  }
-  return "id:" + entryId;
-}
-
 nlohmann::json PageHost::NodeJson(const TreeNodePtr& node) {
   nlohmann::json out{{"text", node->Text().ValueOr("")},
                      {"key", node->Key().ValueOr("")},
@@ -153,41 +106,23 @@ nlohmann::json PageHost::NodeJson(const TreeNodePtr& node) {
 }
 
 nlohmann::json PageHost::LogJson(const std::string& windowsPath) const {
-  nlohmann::json entries = nlohmann::json::array();
   std::optional<std::filesystem::path> file = world_.Shell().PosixPath(world_.Codec().ToAnsi(windowsPath));
-  if (!file) return entries;
+  if (!file) return nlohmann::json::array();
   std::ifstream in(*file, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
-  const std::string text = world_.Codec().FromAnsi(bytes.str());
-  // Entries are eight lines each; the description line may itself be empty, so entries are
-  // found by their first line, not by blank lines.
-  std::vector<std::string> lines;
-  for (size_t p = 0; p < text.size();) {
-    size_t eol = text.find("\r\n", p);
-    if (eol == std::string::npos) eol = text.size();
-    lines.push_back(text.substr(p, eol - p));
-    p = eol + 2;
-  }
-  auto after = [](const std::string& line, std::string_view prefix) {
-    return line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : line;
-  };
-  const std::string first = "An Error occurred: ";
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].compare(0, first.size(), first) != 0) continue;
-    std::vector<std::string> entry(lines.begin() + static_cast<std::ptrdiff_t>(i),
-                                   lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), i + 7)));
-    entry.resize(7);
-    entries.push_back({{"time", after(entry[0], first)},
-                       {"number", after(entry[1], "Error #:")},
-                       {"description", entry[2]},
-                       {"source", after(entry[3], "Source:")},
-                       {"module", after(entry[4], "Module:")},
-                       {"procedure", after(entry[5], "Procedure:")},
-                       {"context", entry[6]}});
-    i += 6;
-  }
-  return entries;
+  return LogEntriesJson(world_.Codec().FromAnsi(bytes.str()));
+}
+
+std::optional<AboutBoxTexts> PageHost::LastAboutBox() const {
+  if (ui_.AboutBoxes().empty()) return std::nullopt;
+  return ui_.AboutBoxes().back();
+}
+
+Status PageHost::Screenshot(const std::filesystem::path&) {
+  return ErrorInfo{err::kInvalidProcedureCall,
+                   "screenshot: the native page draws nothing; run the Windows stand-in (bellnest_outlook.exe)",
+                   "driver"};
 }
 
 nlohmann::json PageHost::PageInfoJson() {
@@ -241,7 +176,8 @@ nlohmann::json PageHost::StateJson() {
     if (path.size() < product.size() || path.compare(0, product.size(), product) != 0) continue;
     nlohmann::json values = nlohmann::json::object();
     for (const RegValue& value : reg.Values(kHkeyCurrentUser, path)) {
-      values[world_.Codec().FromAnsi(value.Name)] = ValueJson(value, world_.Codec());
+      values[world_.Codec().FromAnsi(value.Name)] =
+          RegistryValueJson(value.Type, value.Data, [this](std::string_view d) { return world_.Codec().FromAnsi(d); });
     }
     registry[world_.Codec().FromAnsi(path)] = std::move(values);
   }

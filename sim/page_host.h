@@ -15,13 +15,14 @@
 #include "sim/memory_tree.h"
 #include "sim/native_ui.h"
 #include "sim/native_world.h"
+#include "sim/page_session.h"
 #include "sim/profile/simulated_outlook.h"
 #include "support/error_log.h"
 #include "support/platform.h"
 
 namespace bellnest::sim {
 
-class PageHost {
+class PageHost final : public PageSession {
  public:
   PageHost(NativeWorld& world, SimulatedOutlook& outlook);
   ~PageHost();
@@ -31,50 +32,52 @@ class PageHost {
   // Outlook creates the control (Initialize, InitProperties) and, later, destroys it (Terminate).
   // Opening again after a close is a new control with new child controls and a new page site,
   // on the same thread, as when the user opens Outlook's Options dialog once more.
-  void Open();
-  void Close();
-  bool IsOpen() const { return page_ != nullptr; }
+  void Open() override;
+  void Close() override;
+  bool IsOpen() const override { return page_ != nullptr; }
   UserControl1& Page() { return *page_; }
 
   // Events Outlook raises on an open page; false when no page is open.
-  bool Show();
-  bool Paint();
-  bool EnterFocus();
-  bool GotFocus();
-  bool Apply();
-  bool Help();
-  bool About();
+  bool Show() override;
+  bool Paint() override;
+  bool EnterFocus() override;
+  bool GotFocus() override;
+  bool Apply() override;
+  bool Help() override;
+  bool About() override;
 
   // The user's actions. A node is named by its folder path below the store's top folder
   // ("Inbox/Projects", "" or "/" for the top) or by "id:<entry id>".
-  Status Tick(std::string_view node, bool checked);
-  Status Expand(std::string_view node, bool expanded);
-  Status ClickSubfolders();
-  Status ClickDefaultFolders();
-  // One pass of the message pump.
-  void Pump() { ui_.DoEvents(); }
+  bool Dirty() override { return page_ && page_->Dirty(); }
+  Status Tick(std::string_view node, bool checked) override;
+  Status Expand(std::string_view node, bool expanded) override;
+  Status ClickSubfolders() override;
+  Status ClickDefaultFolders() override;
+  void Pump() override { ui_.DoEvents(); }
+  Status SetHelpCloseDelay(int passes) override {
+    ui_.SetHelpCloseDelay(passes);
+    return {};
+  }
+  // The native page draws nothing: refused with a message.
+  Status Screenshot(const std::filesystem::path& file) override;
+  std::optional<AboutBoxTexts> LastAboutBox() const override;
 
   Result<int32_t> NodeIndex(std::string_view node);
-  // A folder's path for an entry identifier, or "id:<entry id>" when it names no folder.
-  std::string Describe(const std::string& entryId) const;
 
   MemoryTree& Tree() { return *tree_; }
   MemoryCheckBox& Subfolders() { return *subfolders_; }
   MemoryCheckBox& DefaultFolders() { return *defaultFolders_; }
   NativeUi& Ui() { return ui_; }
   NativeWorld& World() { return world_; }
-  SimulatedOutlook& Outlook() { return outlook_; }
+  SimulatedOutlook& Outlook() override { return outlook_; }
 
   // What GetPageInfo answers (help file and topic) on an open page; null when none is open.
-  nlohmann::json PageInfoJson();
-  // Everything a user, Outlook or the registry can see, as JSON.
-  nlohmann::json StateJson();
-  // The entries of the log (or of another log file, by its Windows path), oldest first, each
-  // split into its seven lines.
-  nlohmann::json LogJson() const { return LogJson(LogFilePath()); }
+  nlohmann::json PageInfoJson() override;
+  nlohmann::json StateJson() override;
+  nlohmann::json LogJson() const override { return LogJson(LogFilePath()); }
+  // The entries of another log file, by its Windows path.
   nlohmann::json LogJson(const std::string& windowsPath) const;
-  // The tree as text: expand signs, check marks, images, names.
-  std::string TreeText() const { return tree_->Render(); }
+  std::string TreeText() const override { return tree_->Render(); }
 
  private:
   Platform Seams();

@@ -97,8 +97,18 @@ Result<Variant> Args::Value(size_t i) const {
 
 // ---- the object ----
 
+namespace {
+std::atomic<long> liveObjects{0};
+}  // namespace
+
+long LiveComObjects() { return liveObjects; }
+
 DispObject::DispObject(const std::vector<Member>& members, std::initializer_list<IID> extraIids)
-    : members_(members), extraIids_(extraIids) {}
+    : members_(members), extraIids_(extraIids) {
+  ++liveObjects;
+}
+
+DispObject::~DispObject() { --liveObjects; }
 
 HRESULT STDMETHODCALLTYPE DispObject::QueryInterface(REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
@@ -162,9 +172,11 @@ HRESULT STDMETHODCALLTYPE DispObject::Invoke(DISPID id, REFIID, LCID, WORD flags
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     const Args args(params);
     Result<VariantValue> value = RuntimeError(err::kObjectDoesNotSupport);
+    // A property read and written has two rows under one DISPID.
     auto member = std::find_if(members_.begin(), members_.end(), [id](const Member& m) { return m.Id == id; });
     if (member != members_.end()) {
-      if (member->Put != put) return DISP_E_MEMBERNOTFOUND;
+      member = std::find_if(member, members_.end(), [id, put](const Member& m) { return m.Id == id && m.Put == put; });
+      if (member == members_.end()) return DISP_E_MEMBERNOTFOUND;
       value = member->Call(*this, args);
     } else if (const std::string name = AnswersAnyName() && !put ? DynamicName(id) : std::string(); !name.empty()) {
       value = ByName(name, args);
@@ -218,7 +230,8 @@ Result<VariantValue> Returned(const Result<bool>& value) {
 
 Result<VariantValue> Returned(const Result<Variant>& value) {
   if (!value) return value.Error();
-  if (const DispatchPtr* object = std::get_if<DispatchPtr>(&value.Value()))
+  // A simulated object is served here; a COM object (a real add-in's) goes back as itself.
+  if (const DispatchPtr* object = std::get_if<DispatchPtr>(&value.Value()); object && !com::ComObjectOf(object->get()))
     return VariantValue::Object(*object ? ServeDispatch(*object).Get() : nullptr);
   return com::FromHostVariant(value.Value());
 }

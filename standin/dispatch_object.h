@@ -52,7 +52,7 @@ struct Member {
 class DispObject : public IDispatch {
  public:
   DispObject(const std::vector<Member>& members, std::initializer_list<IID> extraIids = {});
-  virtual ~DispObject() = default;
+  virtual ~DispObject();
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
@@ -104,6 +104,11 @@ Result<VariantValue> ReturnedObject(const Result<Ptr>& value) {
 // The simulated Outlook's objects behind COM.
 com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site);
 com::ComPtr<IDispatch> ServeApplication(ApplicationPtr application);
+// The page site whose Application is the given object (the one the add-ins hold) once the
+// simulated site answered one.
+com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site, com::ComPtr<IDispatch> application);
+// The sinks advised on a served Application's ApplicationEvents, in the order they came.
+std::vector<com::ComPtr<IDispatch>> ApplicationEventSinks(IDispatch* application);
 com::ComPtr<IDispatch> ServeDispatch(DispatchPtr object);
 com::ComPtr<IDispatch> ServeRdoSession(RdoSessionPtr session);
 

@@ -1,8 +1,10 @@
 // The simulated Outlook's objects as Outlook serves them: the page site (PropertyPageSite with
 // its IID and DISPIDs), Application, COMAddIns and COMAddIn, NameSpace, MAPIFolder, Folders
 // with _NewEnum and its IEnumVARIANT, and the objects read only by name.
+#include <algorithm>
 #include <utility>
 
+#include "addin/bellnest_connect_h.h"
 #include "com/host_adapters.h"
 #include "standin/dispatch_object.h"
 #include "standin/standin.h"
@@ -216,9 +218,103 @@ class ComAddInsObject final : public DispObject {
   ComAddInsPtr sim_;
 };
 
-class ApplicationObject final : public DispObject {
+// Outlook's ApplicationEvents connection point: the sinks that add-ins advised, in order.
+class ApplicationEvents final : public IConnectionPoint {
  public:
-  explicit ApplicationObject(ApplicationPtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+  explicit ApplicationEvents(IConnectionPointContainer* container) : container_(container) {}
+  virtual ~ApplicationEvents() = default;
+  void Detach() { container_ = nullptr; }
+  std::vector<com::ComPtr<IDispatch>> Sinks() const {
+    std::vector<com::ComPtr<IDispatch>> sinks;
+    for (const Advised& a : advised_) sinks.push_back(a.Sink);
+    return sinks;
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
+    *out = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
+    if (iid == nullptr) return E_POINTER;
+    *iid = DIID_ApplicationEvents;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override {
+    if (container == nullptr) return E_POINTER;
+    *container = com::ComPtr<IConnectionPointContainer>(container_).Detach();
+    return container_ != nullptr ? S_OK : E_UNEXPECTED;
+  }
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override {
+    if (cookie == nullptr) return E_POINTER;
+    *cookie = 0;
+    if (sink == nullptr) return E_POINTER;
+    com::ComPtr<IDispatch> dispatch;
+    if (FAILED(com::ComPtr<IUnknown>(sink).As(IID_IDispatch, dispatch))) return CONNECT_E_CANNOTCONNECT;
+    advised_.push_back({++lastCookie_, std::move(dispatch)});
+    *cookie = lastCookie_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override {
+    auto it = std::find_if(advised_.begin(), advised_.end(), [cookie](const Advised& a) { return a.Cookie == cookie; });
+    if (it == advised_.end()) return CONNECT_E_NOCONNECTION;
+    advised_.erase(it);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override {
+    if (connections != nullptr) *connections = nullptr;
+    return E_NOTIMPL;
+  }
+
+ private:
+  struct Advised {
+    DWORD Cookie;
+    com::ComPtr<IDispatch> Sink;
+  };
+  IConnectionPointContainer* container_;  // the Application, which outlives its use here
+  std::vector<Advised> advised_;
+  DWORD lastCookie_ = 0;
+  std::atomic<ULONG> refs_{1};
+};
+
+class ApplicationObject final : public DispObject, public IConnectionPointContainer {
+ public:
+  explicit ApplicationObject(ApplicationPtr sim)
+      : DispObject(Table()), sim_(std::move(sim)), events_(com::ComPtr<ApplicationEvents>::Attach(new ApplicationEvents(this))) {}
+  ~ApplicationObject() override { events_->Detach(); }
+
+  std::vector<com::ComPtr<IDispatch>> Sinks() const { return events_->Sinks(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out != nullptr && IsEqualIID(iid, IID_IConnectionPointContainer)) {
+      *out = static_cast<IConnectionPointContainer*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return DispObject::QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return DispObject::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return DispObject::Release(); }
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+    if (points != nullptr) *points = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
+    if (point == nullptr) return E_POINTER;
+    *point = nullptr;
+    if (!IsEqualIID(iid, DIID_ApplicationEvents)) return CONNECT_E_NOCONNECTION;
+    *point = com::ComPtr<ApplicationEvents>(events_).Detach();
+    return S_OK;
+  }
 
  private:
   static const std::vector<Member>& Table() {
@@ -238,12 +334,14 @@ class ApplicationObject final : public DispObject {
     return members;
   }
   ApplicationPtr sim_;
+  com::ComPtr<ApplicationEvents> events_;
 };
 
 // The page site answers by Invoke and by vtable; both reach the same table.
 class PageSiteObject final : public DispObject, public PropertyPageSiteDual {
  public:
-  explicit PageSiteObject(PropertyPageSitePtr sim) : DispObject(Table()), sim_(std::move(sim)) {}
+  PageSiteObject(PropertyPageSitePtr sim, com::ComPtr<IDispatch> application)
+      : DispObject(Table()), sim_(std::move(sim)), application_(std::move(application)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out != nullptr && IsEqualIID(iid, com::kIidPropertyPageSite)) {
@@ -308,8 +406,12 @@ class PageSiteObject final : public DispObject, public PropertyPageSiteDual {
   static const std::vector<Member>& Table() {
     static const std::vector<Member> members = {
         {"Application", kApplication,
-         [](DispObject& o, const Args&) {
-           return ReturnedObject<ApplicationObject>(static_cast<PageSiteObject&>(o).sim_->Application());
+         [](DispObject& o, const Args&) -> Result<VariantValue> {
+           auto& self = static_cast<PageSiteObject&>(o);
+           Result<ApplicationPtr> application = self.sim_->Application();
+           if (application && application.Value() && self.application_)
+             return VariantValue::Object(self.application_.Get());
+           return ReturnedObject<ApplicationObject>(application);
          }},
         {"OnStatusChange", kOnStatusChange,
          [](DispObject& o, const Args&) { return Returned(static_cast<PageSiteObject&>(o).sim_->OnStatusChange()); }},
@@ -317,12 +419,21 @@ class PageSiteObject final : public DispObject, public PropertyPageSiteDual {
     return members;
   }
   PropertyPageSitePtr sim_;
+  com::ComPtr<IDispatch> application_;  // the one Application of an add-in host, else none
 };
 
 }  // namespace
 
-com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site) {
-  return com::ComPtr<IDispatch>::Attach(static_cast<DispObject*>(new PageSiteObject(std::move(site))));
+com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site) { return ServePageSite(std::move(site), nullptr); }
+com::ComPtr<IDispatch> ServePageSite(PropertyPageSitePtr site, com::ComPtr<IDispatch> application) {
+  return com::ComPtr<IDispatch>::Attach(static_cast<DispObject*>(new PageSiteObject(std::move(site), std::move(application))));
+}
+std::vector<com::ComPtr<IDispatch>> ApplicationEventSinks(IDispatch* application) {
+  VARIANT value;
+  V_VT(&value) = VT_DISPATCH;
+  V_DISPATCH(&value) = application;
+  auto* served = dynamic_cast<ApplicationObject*>(Served(value));
+  return served != nullptr ? served->Sinks() : std::vector<com::ComPtr<IDispatch>>();
 }
 com::ComPtr<IDispatch> ServeApplication(ApplicationPtr application) {
   return Serve<ApplicationObject>(std::move(application));

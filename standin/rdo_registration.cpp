@@ -2,6 +2,7 @@
 #include <atomic>
 #include <string>
 
+#include "standin/addin_host.h"
 #include "standin/dispatch_object.h"
 #include "standin/standin.h"
 
@@ -59,8 +60,15 @@ std::wstring ClsidText(const CLSID& clsid) {
 
 }  // namespace
 
-com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook) { return ServePageSite(outlook.PageSite()); }
-com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook) { return ServeApplication(outlook.Application()); }
+// With an add-in host attached, Outlook has one Application: the one its add-ins hold.
+com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook) {
+  AddinHost* host = AttachedHost(outlook);
+  return ServePageSite(outlook.PageSite(), host != nullptr ? host->Application() : nullptr);
+}
+com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook) {
+  if (AddinHost* host = AttachedHost(outlook)) return host->Application();
+  return ServeApplication(outlook.Application());
+}
 
 namespace {
 

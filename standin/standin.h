@@ -35,6 +35,8 @@ struct PropertyPageSiteDual : public IDispatch {
 // The page site Outlook hands a page, answering PropertyPageSite by Invoke and by vtable.
 com::ComPtr<IDispatch> PageSite(sim::SimulatedOutlook& outlook);
 com::ComPtr<IDispatch> Application(sim::SimulatedOutlook& outlook);
+// The objects served here that are alive now (a test proves shut-down released them all).
+long LiveComObjects();
 // The member names callers looked up through GetIDsOfNames on any object served here, in order
 // (this thread's; a test clears it).
 std::vector<std::string>& NameLookups();

@@ -15,8 +15,6 @@ namespace bellnest::tools {
 
 namespace {
 
-constexpr const char* kRegistryFile = "registry.reg";
-
 // The command and its argument: the first word, then the rest of the line (paths may hold blanks).
 std::pair<std::string, std::string> SplitCommand(std::string_view line) {
   const size_t begin = line.find_first_not_of(" \t");
@@ -56,7 +54,8 @@ const char* StyleText(int32_t style) {
 
 }  // namespace
 
-PageDriver::PageDriver(DriverOptions options, std::ostream& out) : options_(std::move(options)), out_(out) {}
+PageDriver::PageDriver(DriverOptions options, std::ostream& out, std::unique_ptr<DriverWorld> world)
+    : options_(std::move(options)), out_(out), world_(std::move(world)) {}
 
 PageDriver::~PageDriver() {
   host_.reset();
@@ -76,19 +75,7 @@ bool PageDriver::Check(const Status& status) {
 }
 
 bool PageDriver::Start() {
-  sim::WorldOptions worldOptions;
-  if (!options_.DataDir.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(options_.DataDir, ec);
-    if (ec) return Fail("cannot create the data folder " + options_.DataDir.string() + ": " + ec.message());
-    worldOptions.Root = options_.DataDir;
-  }
-  world_ = std::make_unique<sim::NativeWorld>(worldOptions);
-  if (options_.FixedClock) world_->Clock().Set(sim::LocalDateTime{2026, 12, 5, 9, 30, 0});
-  if (!options_.DataDir.empty()) {
-    const std::filesystem::path regFile = options_.DataDir / kRegistryFile;
-    if (std::filesystem::exists(regFile) && !Check(world_->LoadRegFile(regFile))) return false;
-  }
+  if (!Check(world_->Start(options_))) return false;
   return LoadProfile(options_.ProfileFile);
 }
 
@@ -105,7 +92,7 @@ bool PageDriver::LoadProfile(const std::string& file) {
   host_.reset();
   ResetSharedState();
   outlook_ = std::move(outlook);
-  host_ = std::make_unique<sim::PageHost>(*world_, *outlook_);
+  host_ = world_->NewSession(*outlook_);
   options_.ProfileFile = file;
   return true;
 }
@@ -157,7 +144,7 @@ bool PageDriver::Run(std::string_view line) {
   } else if (command == "apply") {
     if (RequireOpen()) host_->Apply();
   } else if (command == "dirty") {
-    if (RequireOpen()) out_ << "Dirty: " << (host_->Page().Dirty() ? "True" : "False") << "\n";
+    if (RequireOpen()) out_ << "Dirty: " << (host_->Dirty() ? "True" : "False") << "\n";
   } else if (command == "help") {
     if (RequireOpen()) host_->Help();
   } else if (command == "pageinfo") {
@@ -167,9 +154,8 @@ bool PageDriver::Run(std::string_view line) {
   } else if (command == "about") {
     if (!RequireOpen()) return true;
     host_->About();
-    const auto& boxes = host_->Ui().AboutBoxes();
-    if (!boxes.empty()) {
-      const AboutBoxTexts& t = boxes.back();
+    if (const std::optional<AboutBoxTexts> about = host_->LastAboutBox()) {
+      const AboutBoxTexts& t = *about;
       out_ << t.Caption << "\n  " << t.Title << "\n  " << t.Version << "\n  " << t.Description << "\n  ";
       std::string company = t.Company;
       for (size_t p; (p = company.find("\r\n")) != std::string::npos;) company.replace(p, 2, "\n  ");
@@ -181,9 +167,9 @@ bool PageDriver::Run(std::string_view line) {
     // The help window's behaviour when asked to close: "closes N" passes later, or "stuck".
     const std::vector<std::string> w = Words(argument);
     if (w.size() == 1 && w[0] == "stuck") {
-      host_->Ui().SetHelpCloseDelay(-1);
+      Check(host_->SetHelpCloseDelay(-1));
     } else if (w.size() == 2 && w[0] == "closes" && ParseNumber(w[1])) {
-      host_->Ui().SetHelpCloseDelay(*ParseNumber(w[1]));
+      Check(host_->SetHelpCloseDelay(*ParseNumber(w[1])));
     } else {
       Fail("helpwindow closes N | helpwindow stuck");
     }
@@ -212,10 +198,11 @@ bool PageDriver::Run(std::string_view line) {
   } else if (command == "log") {
     PrintLog();
   } else if (command == "messages") {
-    for (const auto& box : host_->Ui().MessageBoxes()) {
-      std::string text = box.Prompt;
+    const nlohmann::json boxes = host_->StateJson()["messageBoxes"];
+    for (const auto& box : boxes) {
+      std::string text = box["text"];
       for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, " / ");
-      out_ << "[" << box.Title << ", " << StyleText(box.Style) << "] " << text << "\n";
+      out_ << "[" << box["title"].get<std::string>() << ", " << StyleText(box["style"]) << "] " << text << "\n";
     }
   } else if (command == "selection") {
     const nlohmann::json state = host_->StateJson();
@@ -226,6 +213,9 @@ bool PageDriver::Run(std::string_view line) {
     for (const std::string& logon : host_->Outlook().Logons()) out_ << "RDO session: " << logon << "\n";
   } else if (command == "state") {
     PrintState();
+  } else if (command == "screenshot") {
+    if (argument.empty()) return Fail("screenshot FILE"), true;
+    if (RequireOpen()) Check(host_->Screenshot(argument));
   } else {
     Fail("unknown command '" + command + "' (help commands lists them)");
   }
@@ -242,7 +232,7 @@ bool PageDriver::RunScript(std::istream& in) {
 bool PageDriver::Finish() {
   if (host_ && host_->IsOpen()) host_->Close();
   bool ok = true;
-  if (!options_.DataDir.empty()) ok = Check(world_->SaveRegFile(options_.DataDir / kRegistryFile)) && ok;
+  ok = Check(world_->Finish(options_)) && ok;
   if (options_.SaveProfile && !options_.ProfileFile.empty()) {
     ok = Check(outlook_->SaveFile(options_.ProfileFile)) && ok;
   }
@@ -336,7 +326,7 @@ void PageDriver::PrintHelp() {
           "Folders:  expand PATH, collapse PATH, tick PATH, clear PATH   (PATH below the top folder,\n"
           "          e.g. Inbox/Projects; / for the top folder; or id:ENTRYID)\n"
           "Options:  click subfolders, click defaultfolders\n"
-          "Show:     tree, selection, scope, registry, log, messages, logons, state (JSON)\n"
+          "Show:     tree, selection, scope, registry, log, messages, logons, state (JSON), screenshot FILE\n"
           "Set-up:   profile FILE|sample, fault KIND METHOD [NTH [ERROR]], helpwindow closes N | helpwindow stuck\n"
           "Outlook:  outlook online true|false, outlook version TEXT, outlook scope add|remove PATH\n"
           "          quit\n";

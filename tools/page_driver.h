@@ -1,5 +1,7 @@
 // The page driver: hosts one options-page session on a simulated profile and runs commands
 // on it, from a script or typed at a prompt, printing what a person or a test needs to see.
+// The same commands run in the native world and, in the Outlook stand-in, against the real
+// DLLs under Windows.
 // State persists between runs like on a real machine: the registry in a .reg file and the
 // files (the log) under the data folder; the profile's search scope is written back on request.
 #pragma once
@@ -10,8 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/native_world.h"
-#include "sim/page_host.h"
+#include "sim/page_session.h"
 #include "sim/profile/simulated_outlook.h"
 
 namespace bellnest::tools {
@@ -25,9 +26,25 @@ struct DriverOptions {
   std::filesystem::path BaseDir;  // where relative profile paths in commands are found
 };
 
+// The machine a driver runs on: where the page sessions are hosted and where the machine's
+// state (registry, files) is kept between runs.
+class DriverWorld {
+ public:
+  virtual ~DriverWorld() = default;
+  // Sets the machine up (the data folder, the clock, the stored registry).
+  virtual Status Start(const DriverOptions& options) = 0;
+  // A session on a newly loaded profile; the previous session is gone before this is called.
+  virtual std::unique_ptr<sim::PageSession> NewSession(sim::SimulatedOutlook& outlook) = 0;
+  // Keeps the machine's state in the data folder (the page is closed).
+  virtual Status Finish(const DriverOptions& options) = 0;
+};
+
+// The native world: the core in process on the simulated machine (sim::NativeWorld).
+std::unique_ptr<DriverWorld> MakeNativeWorld();
+
 class PageDriver {
  public:
-  PageDriver(DriverOptions options, std::ostream& out);
+  PageDriver(DriverOptions options, std::ostream& out, std::unique_ptr<DriverWorld> world);
   ~PageDriver();
 
   // Loads the registry and the profile; false (with a message) when either is malformed.
@@ -43,7 +60,7 @@ class PageDriver {
   bool RunDemo();
 
   bool Failed() const { return failed_; }
-  sim::PageHost* Host() { return host_.get(); }
+  sim::PageSession* Host() { return host_.get(); }
 
  private:
   bool LoadProfile(const std::string& file);
@@ -59,9 +76,9 @@ class PageDriver {
 
   DriverOptions options_;
   std::ostream& out_;
-  std::unique_ptr<sim::NativeWorld> world_;
+  std::unique_ptr<DriverWorld> world_;
   std::unique_ptr<sim::SimulatedOutlook> outlook_;
-  std::unique_ptr<sim::PageHost> host_;
+  std::unique_ptr<sim::PageSession> host_;
   bool failed_ = false;
 };
 

@@ -28,7 +28,7 @@ const std::vector<KindInfo>& Kinds() {
       {kind::kComAddIn, true, {{"Object", true}}},
       {kind::kAddInObject, true, {{"PPClass", true}}},
       {kind::kPPClass, true, {{"Online", false}}},
-      {kind::kNameSpace, true, {{"GetDefaultFolder", true}, {"GetFolderFromID", true}, {"MAPIOBJECT", true}}},
+      {kind::kNameSpace, true, {{"GetDefaultFolder", true}, {"GetFolderFromID", true}, {"MAPIOBJECT", true}, {"Offline", false}}},
       {kind::kMapiObject, true, {}},
       {kind::kMapiFolder,
        true,

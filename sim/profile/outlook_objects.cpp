@@ -41,13 +41,18 @@ class AddInObjectDispatch final : public Dispatch, public SimObject {
 
 class ComAddInProxy final : public ComAddIn, public SimObject {
  public:
-  explicit ComAddInProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kComAddIn) {}
+  ComAddInProxy(std::shared_ptr<World> world, std::string progId)
+      : SimObject(std::move(world), kind::kComAddIn), progId_(std::move(progId)) {}
   Result<DispatchPtr> Object() override {
     return W().Invoke<Result<DispatchPtr>>(kind_, "Object", {}, "", [&]() -> Result<DispatchPtr> {
+      if (W().AddIns) return W().AddIns->Find(progId_).value_or(DispatchPtr());
       if (!W().Model.AddIn.Connected) return DispatchPtr();
       return DispatchPtr(std::make_shared<AddInObjectDispatch>(world_));
     });
   }
+
+ private:
+  std::string progId_;
 };
 
 class ComAddInsProxy final : public ComAddIns, public SimObject {
@@ -55,8 +60,10 @@ class ComAddInsProxy final : public ComAddIns, public SimObject {
   explicit ComAddInsProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kComAddIns) {}
   Result<ComAddInPtr> Item(const std::string& progId) override {
     return W().Invoke<Result<ComAddInPtr>>(kind_, "Item", {progId}, "", [&]() -> Result<ComAddInPtr> {
-      if (!W().Model.AddIn.Listed || !EqualsIgnoringCase(progId, kAddInProgId)) return OutlookError(hr::kBadIndex);
-      return ComAddInPtr(std::make_shared<ComAddInProxy>(world_));
+      const bool listed = W().AddIns ? W().AddIns->Find(progId).has_value()
+                                     : W().Model.AddIn.Listed && EqualsIgnoringCase(progId, kAddInProgId);
+      if (!listed) return OutlookError(hr::kBadIndex);
+      return ComAddInPtr(std::make_shared<ComAddInProxy>(world_, progId));
     });
   }
 };
@@ -149,6 +156,11 @@ class NameSpaceProxy final : public NameSpace, public SimObject {
     return W().Invoke<Result<Variant>>(kind_, name.c_str(), {}, "", [&]() -> Result<Variant> {
       if (EqualsIgnoringCase(name, "MAPIOBJECT"))
         return Variant(DispatchPtr(std::make_shared<MapiObjectDispatch>(world_)));
+      // The profile's add-in answer says whether Outlook works online.
+      if (EqualsIgnoringCase(name, "Offline")) {
+        Result<bool> online = ToBoolean(W().Model.AddIn.Online);
+        return Variant(online.Ok() && !online.Value());
+      }
       return RuntimeError(err::kObjectDoesNotSupport);
     });
   }

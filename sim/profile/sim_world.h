@@ -14,6 +14,7 @@
 #include "host/rdo.h"
 #include "sim/profile/host_calls.h"
 #include "sim/profile/profile_model.h"
+#include "sim/profile/simulated_outlook.h"
 
 namespace bellnest::sim {
 
@@ -36,6 +37,7 @@ struct World {
   explicit World(ProfileModel model) : Model(std::move(model)) {}
 
   ProfileModel Model;
+  std::shared_ptr<AddInList> AddIns;  // set: the add-ins really loaded, else the profile's
   CallRecord Calls;
   int Live = 0;
   std::map<std::string, int> LiveByKind;

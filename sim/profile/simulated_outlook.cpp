@@ -12,6 +12,8 @@ SimulatedOutlook::SimulatedOutlook() : SimulatedOutlook(SampleProfile()) {}
 
 SimulatedOutlook::SimulatedOutlook(ProfileModel model) : world_(std::make_shared<World>(std::move(model))) {}
 
+void SimulatedOutlook::SetAddInList(std::shared_ptr<AddInList> list) { world_->AddIns = std::move(list); }
+
 // Host objects still held elsewhere keep the world alive; they stay usable after this.
 SimulatedOutlook::~SimulatedOutlook() = default;
 

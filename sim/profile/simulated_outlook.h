@@ -10,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,15 @@
 namespace bellnest::sim {
 
 struct World;
+
+// Outlook's list of COM add-ins when real add-ins are loaded (the stand-in's add-in host):
+// COMAddIns.Item and COMAddIn.Object answer from it instead of the profile's simulated add-in.
+class AddInList {
+ public:
+  virtual ~AddInList() = default;
+  // Nothing when progId is not listed; else the entry's Object (empty when it has none).
+  virtual std::optional<DispatchPtr> Find(const std::string& progId) = 0;
+};
 
 class SimulatedOutlook final : public RdoFactory {
  public:
@@ -39,6 +49,9 @@ class SimulatedOutlook final : public RdoFactory {
   ApplicationPtr Application();
   // CreateObject("QFSMAPI.QFSSession"); fails with 429 when the library is not registered.
   Result<RdoSessionPtr> CreateSession(const std::string& progId) override;
+
+  // Real add-ins instead of the profile's simulated one; null goes back to the profile's.
+  void SetAddInList(std::shared_ptr<AddInList> list);
 
   ProfileModel& Model();
   const ProfileModel& Model() const;

@@ -2,16 +2,10 @@
 #include "com/class_factory.h"
 
 #include "com/com_object.h"
-#include "com/ppbellnest_h.h"
-#include "com/user_control_ole.h"
 
 namespace bellnest::com {
 
 namespace {
-
-const ClassEntry kClasses[] = {
-    {&CLSID_UserControl1, &CreateUserControl},
-};
 
 class ClassFactory final : public IClassFactory, private RefCounted<ClassFactory> {
  public:
@@ -52,7 +46,7 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return Guarded("DllGetClassObject", [&]() -> HRESULT {
     if (!out) return E_POINTER;
     *out = nullptr;
-    for (const ClassEntry& entry : kClasses) {
+    for (const ClassEntry& entry : ServerClasses()) {
       if (!IsEqualCLSID(clsid, *entry.Clsid)) continue;
       auto* factory = new ClassFactory(entry);
       const HRESULT hr = factory->QueryInterface(iid, out);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "com/com_ptr.h"
 #include "platform/win32/windows_api.h"
 
 namespace bellnest::com {
@@ -99,6 +100,29 @@ HRESULT Guarded(const char* procedure, Body&& body) noexcept {
   }
   return E_UNEXPECTED;
 }
+
+// IDispatch for one dual interface of this DLL, from the type library inside the DLL: the type
+// information is loaded at first use and Invoke calls the vtable through DispInvoke.
+class DualDispatch {
+ public:
+  explicit DualDispatch(const IID& iid) : iid_(iid) {}
+
+  HRESULT GetTypeInfoCount(UINT* count);
+  HRESULT GetTypeInfo(UINT index, ITypeInfo** info);
+  HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
+  // vtable: the object as that dual interface.
+  HRESULT Invoke(void* vtable, DISPID id, REFIID iid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* exception, UINT* argumentError);
+  // The type information of another type of the library (a coclass, for IProvideClassInfo).
+  HRESULT TypeInfoOf(REFGUID guid, ITypeInfo** info);
+
+ private:
+  HRESULT Load();
+
+  const IID& iid_;
+  ComPtr<ITypeLib> library_;
+  ComPtr<ITypeInfo> info_;  // the interface's vtable half
+};
 
 // "{XXXXXXXX-...}" for a GUID, as the registry writes it.
 std::wstring GuidText(REFGUID guid);

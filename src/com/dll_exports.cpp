@@ -1,6 +1,6 @@
-// The entry points of PPBellnest.dll. Their names are exported undecorated through
-// ppbellnest.def, so the 32-bit DLL answers GetProcAddress("DllGetClassObject") as the
-// 64-bit one does.
+// The entry points of every COM server DLL we build, over the DLL's own class table and
+// registration. Their names are exported undecorated through each DLL's .def file, so a 32-bit
+// DLL answers GetProcAddress("DllGetClassObject") as the 64-bit one does.
 #include "com/class_factory.h"
 #include "com/com_object.h"
 #include "com/registration.h"

@@ -16,7 +16,6 @@
 #include "com/host_adapters.h"
 #include "com/page_window.h"
 #include "com/ppbellnest_h.h"
-#include "com/registration.h"
 #include "com/thread_world.h"
 #include "page/user_control.h"
 
@@ -153,7 +152,6 @@ class UserControl final : public IOleObject,
   void RunInitProperties();
   HRESULT ActivateInPlace(IOleClientSite* site, bool uiActivate);
   HRESULT ActivateUi();
-  HRESULT LoadTypeInfo();
 
   // The thread's seams first: the core page needs them until the very end.
   std::shared_ptr<ThreadWorld> world_;
@@ -169,8 +167,7 @@ class UserControl final : public IOleObject,
   ComPtr<IAdviseSink> viewSink_;
   DWORD viewAspects_ = 0;
   DWORD viewFlags_ = 0;
-  ComPtr<ITypeLib> typeLib_;
-  ComPtr<ITypeInfo> pageInfo_;
+  DualDispatch dispatch_{IID_PropertyPage};
   HACCEL accelerators_ = nullptr;
   SIZEL extent_{HimetricFromTwips(PageWindow::kWidthTwips), HimetricFromTwips(PageWindow::kHeightTwips)};
   bool initialized_ = false;
@@ -505,29 +502,8 @@ void UserControl::RunInitProperties() {
 
 // ---- class information and IDispatch -------------------------------------------------------
 
-HRESULT UserControl::LoadTypeInfo() {
-  if (pageInfo_) return S_OK;
-  if (!typeLib_) {
-    const HRESULT hr = ::LoadTypeLibEx(Module::Instance().Path().c_str(), REGKIND_NONE, typeLib_.Put());
-    if (FAILED(hr)) return hr;
-  }
-  // The vtable half of the dual interface: DispInvoke calls through it.
-  ComPtr<ITypeInfo> dispatch;
-  HRESULT hr = typeLib_->GetTypeInfoOfGuid(IID_PropertyPage, dispatch.Put());
-  if (FAILED(hr)) return hr;
-  HREFTYPE vtable = 0;
-  hr = dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable);
-  if (FAILED(hr)) return hr;
-  return dispatch->GetRefTypeInfo(vtable, pageInfo_.Put());
-}
-
 STDMETHODIMP UserControl::GetClassInfo(ITypeInfo** info) {
-  return Guarded("IProvideClassInfo.GetClassInfo", [&]() -> HRESULT {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    const HRESULT hr = LoadTypeInfo();
-    return FAILED(hr) ? hr : typeLib_->GetTypeInfoOfGuid(CLSID_UserControl1, info);
-  });
+  return Guarded("IProvideClassInfo.GetClassInfo", [&]() -> HRESULT { return dispatch_.TypeInfoOf(CLSID_UserControl1, info); });
 }
 
 STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) {
@@ -537,41 +513,17 @@ STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) {
   return kind == GUIDKIND_DEFAULT_SOURCE_DISP_IID ? S_OK : E_INVALIDARG;
 }
 
-STDMETHODIMP UserControl::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 1;
-  return S_OK;
-}
+STDMETHODIMP UserControl::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
 
-STDMETHODIMP UserControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  return Guarded("IDispatch.GetTypeInfo", [&]() -> HRESULT {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    const HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr)) return hr;
-    *info = ComPtr<ITypeInfo>(pageInfo_).Detach();
-    return S_OK;
-  });
-}
+STDMETHODIMP UserControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
 
 STDMETHODIMP UserControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  return Guarded("IDispatch.GetIDsOfNames", [&]() -> HRESULT {
-    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = LoadTypeInfo();
-    return FAILED(hr) ? hr : ::DispGetIDsOfNames(pageInfo_.Get(), names, count, ids);
-  });
+  return dispatch_.GetIDsOfNames(iid, names, count, ids);
 }
 
 STDMETHODIMP UserControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* exception, UINT* argumentError) {
-  return Guarded("IDispatch.Invoke", [&]() -> HRESULT {
-    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr)) return hr;
-    return ::DispInvoke(static_cast<PropertyPage*>(this), pageInfo_.Get(), id, flags, params, result, exception,
-                        argumentError);
-  });
+  return dispatch_.Invoke(static_cast<PropertyPage*>(this), id, iid, flags, params, result, exception, argumentError);
 }
 
 // ---- PropertyPage --------------------------------------------------------------------------

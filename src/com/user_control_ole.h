@@ -5,6 +5,11 @@
 
 namespace bellnest::com {
 
+// Client site before initialisation, activate when visible, in-place, redrawn on resize, no
+// links into it.
+inline constexpr DWORD kControlMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
+                                            OLEMISC_INSIDEOUT | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE;
+
 // The class table's create function: a new control, answering iid.
 HRESULT CreateUserControl(REFIID iid, void** out);
 

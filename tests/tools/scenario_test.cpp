@@ -47,7 +47,7 @@ TEST_P(Scenario, MatchesGoldenOutput) {
     options.FixedClock = true;
     options.Echo = true;
     options.BaseDir = ScenarioDir();
-    PageDriver driver(options, out);
+    PageDriver driver(options, out, MakeNativeWorld());
     ASSERT_TRUE(driver.Start()) << out.str();
     std::ifstream in(script);
     driver.RunScript(in);
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(PageDriver, Scenario, testing::ValuesIn(ScenarioNames()
 TEST(PageDriver, FailedProfileKeepsThePreviousOneAndStateShowsHelp) {
   ResetSharedState();
   std::ostringstream out;
-  PageDriver driver(DriverOptions{}, out);
+  PageDriver driver(DriverOptions{}, out, MakeNativeWorld());
   ASSERT_TRUE(driver.Start());
   EXPECT_TRUE(driver.Run("profile nosuch.json"));
   EXPECT_TRUE(driver.Failed());

@@ -9,12 +9,14 @@
 
 namespace bellnest::com {
 
-// The DLL of this build tree, as a Windows path (Wine shows the Unix root as drive Z:).
-inline std::wstring DllPath() {
-  std::wstring path = L"Z:" BELLNEST_DLL_PATH_W;
+// A DLL of this build tree, as a Windows path (Wine shows the Unix root as drive Z:).
+inline std::wstring WindowsPath(const wchar_t* unixPath) {
+  std::wstring path = std::wstring(L"Z:") + unixPath;
   for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
   return path;
 }
+inline std::wstring DllPath() { return WindowsPath(BELLNEST_DLL_PATH_W); }
+inline std::wstring AddinPath() { return WindowsPath(BELLNEST_ADDIN_PATH_W); }
 
 inline std::wstring Guid(REFGUID guid) {
   wchar_t text[40] = {};
@@ -28,7 +30,7 @@ using win32::ReadValue;
 // The DLL loaded into the test process, its exports called directly.
 class Server {
  public:
-  Server() : module_(::LoadLibraryW(DllPath().c_str())) {}
+  explicit Server(const std::wstring& path = DllPath()) : module_(::LoadLibraryW(path.c_str())) {}
   ~Server() {
     if (module_) ::FreeLibrary(module_);
   }
