@@ -73,31 +73,28 @@ UninstPage custom un.DataPage un.DataPageLeave
 ; Stops while Outlook runs: it holds the add-in and may hold the page, so their files cannot be
 ; replaced, and it reads the registration only when it starts. Silent runs exit with code 2.
 !macro WaitForOutlookClosed
-  ${Do}
-    FindWindow $0 "${OUTLOOK_WINDOW_CLASS}"
-    ${If} $0 = 0
-      ${Break}
-    ${EndIf}
+  FindWindow $0 "${OUTLOOK_WINDOW_CLASS}"
+  ${DoWhile} $0 <> 0
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Outlook is running.$\r$\n$\r$\nClose Outlook, then click Retry." /SD IDCANCEL IDRETRY +3
     SetErrorLevel 2
     Quit
+    FindWindow $0 "${OUTLOOK_WINDOW_CLASS}"
   ${Loop}
 !macroend
 
 ; Where regsvr32 of each bitness lives, as this installer (32 or 64-bit) sees the system folders.
 !macro FindRegsvr
-  StrCpy $Regsvr64 ""
-  ${If} ${RunningX64}
-    !ifdef AMD64
-      StrCpy $Regsvr64 "$SYSDIR\regsvr32.exe"
-      StrCpy $Regsvr32 "$WINDIR\SysWOW64\regsvr32.exe"
-    !else
+  !ifdef AMD64
+    ; A 64-bit installer runs on 64-bit Windows alone.
+    StrCpy $Regsvr64 "$SYSDIR\regsvr32.exe"
+    StrCpy $Regsvr32 "$WINDIR\SysWOW64\regsvr32.exe"
+  !else
+    StrCpy $Regsvr64 ""
+    ${If} ${RunningX64}
       StrCpy $Regsvr64 "$WINDIR\Sysnative\regsvr32.exe"
-      StrCpy $Regsvr32 "$SYSDIR\regsvr32.exe"
-    !endif
-  ${Else}
+    ${EndIf}
     StrCpy $Regsvr32 "$SYSDIR\regsvr32.exe"
-  ${EndIf}
+  !endif
 !macroend
 
 ; Runs regsvr32 (per user) on one DLL: $0 is its exit code, or "error" when it could not start.
@@ -148,10 +145,12 @@ UninstPage custom un.DataPage un.DataPageLeave
 !macroend
 Function OutlookBitness
   StrCpy $1 ""
-  ${IfNot} ${RunningX64}
-    StrCpy $1 "x86"
-    Return
-  ${EndIf}
+  !ifndef AMD64
+    ${IfNot} ${RunningX64}
+      StrCpy $1 "x86"
+      Return
+    ${EndIf}
+  !endif
   SetRegView 64
   !insertmacro ReadBitness "Software\Microsoft\Office\ClickToRun\Configuration" "Platform"
   !insertmacro ReadBitness "Software\Microsoft\Office\16.0\Outlook" "Bitness"
