@@ -133,15 +133,15 @@ case "$cmd" in
     install_missing "${WINDOWS_PACKAGES[@]}"
     timed "windows-i686: build" build windows-i686
     timed "windows-x64: build" build windows-x64 -DBELLNEST_I686_BUILD="$PWD/build/windows-i686"
-    rm -rf dist && mkdir -p dist/PPBellnest/x64 dist/PPBellnest/x86
+    rm -rf dist && mkdir -p dist/dlls/x64 dist/dlls/x86
     cp build/windows-x64/installer/BellnestSetup.exe build/windows-x64/installer/BellnestSetup-x64.exe dist/
     for bits in x64:windows-x64 x86:windows-i686; do
       cp "build/${bits#*:}/src/com/PPBellnest.dll" "build/${bits#*:}/src/addin/BellnestConnect.dll" \
-         "build/${bits#*:}/help/bellnest.chm" "dist/PPBellnest/${bits%%:*}/"
+         "build/${bits#*:}/help/bellnest.chm" "dist/dlls/${bits%%:*}/"
     done
     version=$(sed -n 's/^project(Bellnest VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-    (cd dist/PPBellnest && sha256sum x64/* x86/* >SHA256SUMS && zip -qr "../PPBellnest-$version.zip" .)
-    rm -rf dist/PPBellnest
+    (cd dist/dlls && sha256sum x64/* x86/* >SHA256SUMS && zip -qr "../Bellnest-$version-dlls.zip" .)
+    rm -rf dist/dlls
     (cd dist && sha256sum ./*.exe ./*.zip >SHA256SUMS && ls -l)
     ;;
   *)
