@@ -12,6 +12,9 @@
 #   ./bellnest.sh fuzz [seconds]            build the clang preset and run each fuzz target for that
 #                                           long (default 60 s)
 #   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks
+#   ./bellnest.sh dist                      build both Windows presets, the help file and both
+#                                           installers, and a zip of the DLLs with their SHA-256
+#                                           checksums, into dist/
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,9 +25,10 @@ CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 FUZZ_TARGETS=(reg_file profile driver)
 # Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
 # (libwine-dev), the Wine that runs the 64-bit tests, a virtual X display for its windows and
-# ImageMagick for their screenshots.
+# ImageMagick for their screenshots, chmcmd (fp-utils) for the help file, NSIS for the installers
+# and zip for the DLL archive.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64 xvfb
-                  imagemagick)
+                  imagemagick fp-utils nsis zip)
 
 install_missing() {
   local missing=()
@@ -42,7 +46,8 @@ install_missing() {
 
 build() {
   local preset=$1
-  cmake --preset "$preset" >/dev/null
+  shift
+  cmake --preset "$preset" "$@" >/dev/null
   cmake --build --preset "$preset" -j "$JOBS"
 }
 
@@ -115,8 +120,9 @@ case "$cmd" in
     timed "clang: test" ctest --preset clang -j "$JOBS"
     timed "clang: fuzz" run_fuzzers 20
     install_missing "${WINDOWS_PACKAGES[@]}"
-    for preset in windows-x64 windows-i686; do
-      timed "$preset: build" build "$preset"
+    # The 32-bit build first: the installers of the 64-bit tree carry its DLL too.
+    for preset in windows-i686 windows-x64; do
+      timed "$preset: build" build "$preset" -DBELLNEST_I686_BUILD="$PWD/build/windows-i686"
       # 64-bit: every test under Wine; 32-bit: the system-DLL check only, as Wine here cannot
       # run 32-bit programs.
       # Wine needs an X display for windows (the page, its controls, the About dialog): a
@@ -144,8 +150,23 @@ case "$cmd" in
       cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_${bench}_bench.exe
     done
     ;;
+  dist)
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    timed "windows-i686: build" build windows-i686
+    timed "windows-x64: build" build windows-x64 -DBELLNEST_I686_BUILD="$PWD/build/windows-i686"
+    rm -rf dist && mkdir -p dist/dlls/x64 dist/dlls/x86
+    cp build/windows-x64/installer/BellnestSetup.exe build/windows-x64/installer/BellnestSetup-x64.exe dist/
+    for bits in x64:windows-x64 x86:windows-i686; do
+      cp "build/${bits#*:}/src/com/PPBellnest.dll" "build/${bits#*:}/src/addin/BellnestConnect.dll" \
+         "build/${bits#*:}/help/bellnest.chm" "dist/dlls/${bits%%:*}/"
+    done
+    version=$(sed -n 's/^project(Bellnest VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    (cd dist/dlls && sha256sum x64/* x86/* >SHA256SUMS && zip -qr "../Bellnest-$version-dlls.zip" .)
+    rm -rf dist/dlls
+    (cd dist && sha256sum ./*.exe ./*.zip >SHA256SUMS && ls -l)
+    ;;
   *)
-    echo "usage: $0 page|test|fuzz|bench [arguments]" >&2
+    echo "usage: $0 page|test|fuzz|bench|dist [arguments]" >&2
     exit 2
     ;;
 esac

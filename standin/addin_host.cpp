@@ -42,13 +42,38 @@ std::optional<std::wstring> ReadText(HKEY hive, const std::wstring& key, const w
 }
 
 // HKCR as Windows merges it: the user's classes first, then the machine's. Wine 8 reads the
-// machine's alone, so an add-in registered per user is looked up here as Windows would.
+// machine's alone, so a class registered per user is looked up here as Windows would.
 std::optional<std::wstring> ReadClasses(const std::wstring& key) {
   for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     if (std::optional<std::wstring> value = ReadText(hive, L"Software\\Classes\\" + key)) return value;
   }
   return std::nullopt;
 }
+
+}  // namespace
+
+HRESULT CreateByProgId(const std::wstring& progId, REFIID iid, void** out, HMODULE* library) {
+  *out = nullptr;
+  if (library) *library = nullptr;
+  std::optional<std::wstring> clsidText = ReadClasses(progId + L"\\CLSID");
+  CLSID clsid{};
+  if (!clsidText || FAILED(::CLSIDFromString(clsidText->c_str(), &clsid))) return REGDB_E_CLASSNOTREG;
+  HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, out);
+  if (hr != REGDB_E_CLASSNOTREG) return hr;
+  // Registered for this user only: load the server as Windows' COM would.
+  std::optional<std::wstring> path = ReadClasses(L"CLSID\\" + *clsidText + L"\\InprocServer32");
+  if (!path) return REGDB_E_CLASSNOTREG;
+  HMODULE loaded = ::LoadLibraryW(path->c_str());
+  if (!loaded) return HRESULT_FROM_WIN32(::GetLastError());
+  if (library) *library = loaded;
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(loaded, "DllGetClassObject")));
+  ComPtr<IClassFactory> factory;
+  hr = get ? get(clsid, IID_IClassFactory, factory.PutVoid()) : CO_E_ERRORINDLL;
+  return SUCCEEDED(hr) ? factory->CreateInstance(nullptr, iid, out) : hr;
+}
+
+namespace {
 
 struct Listed {
   std::wstring ProgId;
@@ -214,40 +239,17 @@ struct AddinHost::State final : sim::AddInList {
   }
 
   // CreateObject(progId) as Outlook does it, with the class lookup of Windows.
-  HRESULT CreateObject(const std::wstring& progId, ComPtr<IUnknown>& object, std::wstring& reason) {
-    std::optional<std::wstring> clsidText = ReadClasses(progId + L"\\CLSID");
-    CLSID clsid{};
-    if (!clsidText || FAILED(::CLSIDFromString(clsidText->c_str(), &clsid))) {
-      reason = L"ProgID not registered";
-      return REGDB_E_CLASSNOTREG;
-    }
-    HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.PutVoid());
-    if (hr == REGDB_E_CLASSNOTREG) hr = CreateFromUserClasses(*clsidText, clsid, object);
-    if (FAILED(hr)) reason = L"cannot create " + *clsidText + L" (" + Hex(hr) + L")";
-    return hr;
-  }
-
   HRESULT Create(const std::wstring& progId, ComPtr<IDTExtensibility2>& out, std::wstring& reason) {
     ComPtr<IUnknown> object;
-    HRESULT hr = CreateObject(progId, object, reason);
-    if (FAILED(hr)) return hr;
+    HMODULE library = nullptr;
+    HRESULT hr = CreateByProgId(progId, IID_IUnknown, object.PutVoid(), &library);
+    if (library) Libraries.push_back(library);
+    if (FAILED(hr)) {
+      reason = hr == REGDB_E_CLASSNOTREG ? L"ProgID not registered" : L"cannot create " + progId + L" (" + Hex(hr) + L")";
+      return hr;
+    }
     hr = object.As(IID_IDTExtensibility2, out);
     if (FAILED(hr)) reason = L"no IDTExtensibility2 (" + Hex(hr) + L")";
-    return hr;
-  }
-
-  HRESULT CreateFromUserClasses(const std::wstring& clsidText, REFCLSID clsid, ComPtr<IUnknown>& object) {
-    std::optional<std::wstring> path = ReadClasses(L"CLSID\\" + clsidText + L"\\InprocServer32");
-    if (!path) return REGDB_E_CLASSNOTREG;
-    HMODULE library = ::LoadLibraryW(path->c_str());
-    if (!library) return HRESULT_FROM_WIN32(::GetLastError());
-    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(library, "DllGetClassObject")));
-    ComPtr<IClassFactory> factory;
-    HRESULT hr = get ? get(clsid, IID_IClassFactory, factory.PutVoid()) : CO_E_ERRORINDLL;
-    if (SUCCEEDED(hr)) hr = factory->CreateInstance(nullptr, IID_IUnknown, object.PutVoid());
-    factory = nullptr;
-    Libraries.push_back(library);
     return hr;
   }
 
@@ -287,7 +289,7 @@ void AddinHost::Connect() {
   if (s.Started || !s.App) return;
   s.Started = true;
   for (const Listed& listed : ListedAddins()) {
-    State::Addin addin{listed.ProgId, Serve<AddInEntry>(listed.ProgId)};
+    State::Addin addin{listed.ProgId, Serve<AddInEntry>(listed.ProgId), nullptr, {}};
     addin.EntryObject = static_cast<AddInEntry*>(static_cast<DispObject*>(addin.Entry.Get()));
     s.Addins.push_back(addin);
     if ((listed.LoadBehavior & kConnected) == 0) continue;
@@ -354,8 +356,10 @@ std::vector<std::wstring> AddinHost::Connected() const {
 std::vector<std::wstring> AddinHost::Failures() const { return state_->Failures; }
 
 HRESULT AddinHost::CreateObject(const std::wstring& progId, ComPtr<IUnknown>& object) {
-  std::wstring reason;
-  return state_->CreateObject(progId, object, reason);
+  HMODULE library = nullptr;
+  const HRESULT hr = CreateByProgId(progId, IID_IUnknown, object.PutVoid(), &library);
+  if (library) state_->Libraries.push_back(library);
+  return hr;
 }
 
 AddinHost* AttachedHost(const sim::SimulatedOutlook& outlook) {

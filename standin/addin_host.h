@@ -63,6 +63,11 @@ class AddinHost {
   std::shared_ptr<State> state_;
 };
 
+// Creates a class by ProgID as Windows' COM does: the user's classes first, then the machine's
+// (Wine 8 reads the machine's alone). A server loaded here rather than by COM is handed back
+// in library (else null), for its user to unload.
+HRESULT CreateByProgId(const std::wstring& progId, REFIID iid, void** out, HMODULE* library);
+
 // The host attached to a simulated Outlook, else null (the page site asks it for the Application).
 AddinHost* AttachedHost(const sim::SimulatedOutlook& outlook);
 

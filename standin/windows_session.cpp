@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -504,7 +505,8 @@ class WindowsSession final : public sim::PageSession {
     HWND tree = Control(kTree);
     TreeView_EnsureVisible(tree, item);
     RECT row{};
-    *reinterpret_cast<HTREEITEM*>(&row) = item;
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    std::memcpy(&row, &item, sizeof item);
     if (!::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&row))) {
       return DriverError("the node is not visible");
     }

@@ -142,7 +142,9 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
   ASSERT_TRUE(page.Module());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.registered) ASSERT_EQ(addin_.Install(TRUE, L"user"), S_OK);
+    if (c.registered) {
+      ASSERT_EQ(addin_.Install(TRUE, L"user"), S_OK);
+    }
     const DWORD behavior = c.loadBehavior;
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kAddinKey.c_str(), L"LoadBehavior", REG_DWORD, &behavior, sizeof behavior);
     {
@@ -150,7 +152,9 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
       standin::RdoRegistration rdo(outlook);
       ASSERT_EQ(rdo.Outcome(), S_OK);
       outlook.Model().AddIn.Online = c.profileOnline;
-      if (c.offlineUnreadable) ASSERT_TRUE(outlook.AddFault(sim::MakeFault("NameSpace", "Offline")).Ok());
+      if (c.offlineUnreadable) {
+        ASSERT_TRUE(outlook.AddFault(sim::MakeFault("NameSpace", "Offline")).Ok());
+      }
       {
         standin::AddinHost host(outlook);
         host.Connect();

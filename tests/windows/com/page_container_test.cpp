@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "com/com_ptr.h"
 #include "com/ppbellnest_h.h"
 #include "platform/win32/windows_api.h"
+#include <shlobj.h>
 #include "sim/profile/simulated_outlook.h"
 #include "standin/standin.h"
 #include "windows/com/com_test_support.h"
@@ -159,6 +162,16 @@ HRESULT Key(IOleInPlaceActiveObject& control, HWND to, UINT message, WPARAM key)
   return control.TranslateAccelerator(&m);
 }
 
+// The page's log file, as the page leaves it in the user's local application data.
+std::string LogText() {
+  char folder[MAX_PATH] = {};
+  ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder);
+  std::ifstream log(std::string(folder) + "\\Bellnest\\Bellnest.Log", std::ios::binary);
+  return {std::istreambuf_iterator<char>(log), {}};
+}
+
+HWND HelpWindow() { return ::FindWindowA("HH Parent", "Bellnest Help"); }
+
 VARIANT_BOOL Dirty(PropertyPage& page) {
   VARIANT_BOOL dirty = VARIANT_FALSE;
   page.get_Dirty(&dirty);
@@ -190,9 +203,20 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
     const char* name;
     bool siteAnswers;       // else only the client site's container answers PropertyPageSite
     bool initNewFirst;      // InitNew before SetClientSite: InitProperties waits for the site
+    bool helpFile;          // the help file beside the DLL, else missing
   };
-  for (const Case& c : {Case{"site answers, site first", true, false}, Case{"container answers, InitNew first", false, true}}) {
+  const std::wstring helpFile = DllPath().substr(0, DllPath().find_last_of(L'\\')) + L"\\bellnest.chm";
+  for (const Case& c : {Case{"site answers, site first", true, false, true},
+                        Case{"container answers, InitNew first, no help file", false, true, false}}) {
     SCOPED_TRACE(c.name);
+    if (!c.helpFile) {
+      ASSERT_TRUE(::MoveFileW(helpFile.c_str(), (helpFile + L".away").c_str()));
+    }
+    struct PutBack {
+      const std::wstring& file;
+      bool moved;
+      ~PutBack() { if (moved) ::MoveFileW((file + L".away").c_str(), file.c_str()); }
+    } putBack{helpFile, !c.helpFile};
     sim::SimulatedOutlook outlook;
     standin::RdoRegistration rdo(outlook);
     ASSERT_EQ(rdo.Outcome(), S_OK);
@@ -221,8 +245,7 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
       BSTR file = nullptr;
       LONG context = 0;
       ASSERT_EQ(page->GetPageInfo(&file, &context), S_OK);
-      EXPECT_EQ(std::wstring(file ? file : L""),
-                DllPath().substr(0, DllPath().find_last_of(L'\\')) + L"\\bellnest.chm");  // beside the DLL
+      EXPECT_EQ(std::wstring(file ? file : L""), helpFile);  // beside the DLL
       ::SysFreeString(file);
 
       // Outlook shows the page: in place, in its window, then painted (the first paint opens
@@ -290,6 +313,13 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
       ::KillTimer(nullptr, timer);
       EXPECT_EQ(aboutDialogsSeen, 1);
 
+      // Help opens the page's topic in the help viewer's window; without the file nothing
+      // opens, and either way nothing is logged.
+      const std::string logBefore = LogText();
+      ::SendMessageW(help, BM_CLICK, 0, 0);
+      EXPECT_EQ(win32::PumpUntil([] { return HelpWindow() != nullptr; }, c.helpFile ? 5000 : 500), c.helpFile);
+      EXPECT_EQ(LogText(), logBefore);
+
       // Outlook applies, late bound as a script would.
       ComPtr<IDispatch> dispatch;
       ASSERT_EQ(control.As(IID_IDispatch, dispatch), S_OK);
@@ -307,7 +337,9 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
       ASSERT_EQ(control->SetClientSite(nullptr), S_OK);
       EXPECT_GT(outlook.LiveObjects(), 0);  // the session lives until the control goes
     }
-    // The last reference ran Terminate: the folder set is saved and every object released.
+    // The last reference ran Terminate: the help window is closed, the folder set saved and
+    // every object released.
+    EXPECT_FALSE(HelpWindow());
     EXPECT_EQ(site->References(), 1u);
     site.reset();  // the container lets go of Outlook's page site
     EXPECT_EQ(outlook.LiveObjects(), 0) << outlook.LiveObjectReport();

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The 64-bit installer as a user meets it, in a fresh Wine prefix of its own: refused while
+# Outlook runs; a silent install with its files, registration and uninstall entry; the Outlook
+# stand-in loading the add-in and showing the page from the installed DLLs; a reinstall over it
+# that keeps the user's data; a silent uninstall that keeps it and leaves nothing else; one
+# with /REMOVEDATA that removes it too.
+#   installer_test.sh <wine_run.sh> <prefix> <BellnestSetup-x64.exe> <outlook_running.exe>
+#                     <bellnest_outlook.exe> <version> <folders>
+# folders: the DLL folders the installer carries, "x64" or "x64 x86". Wine here runs no 32-bit
+# program, so the 32-bit registration cannot run: the install must still succeed.
+set -uo pipefail
+wine_run=$1 prefix=$(realpath -m "$2") setup=$3 outlook_running=$4 standin=$5 version=$6 folders=$7
+rm -rf "$prefix" "$prefix".*
+export WINEPREFIX=$prefix WINEDEBUG=-all
+wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
+
+failures=0 checks=0
+check() {  # check <what> <command...>: one expectation
+  checks=$((checks + 1))
+  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
+}
+wine() { "$wine_run" "$prefix" "$@"; }
+# Runs a program and waits until every process of the prefix has ended: the uninstaller
+# copies itself to the temporary folder and goes on from there.
+wine_wait() {
+  wine "$@"
+  local code=$?
+  "$wineserver" -w
+  return $code
+}
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+key_present() { wine reg query "$1" >/dev/null 2>&1; }
+key_absent() { ! key_present "$1"; }
+
+wine cmd /c echo ready >/dev/null || { echo "FAIL no Wine prefix"; exit 1; }
+local_app_data=$prefix/drive_c/users/$(whoami)/AppData/Local
+dir=$local_app_data/Programs/Bellnest
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Bellnest'
+data_key='HKCU\Software\Quillfen\Bellnest'
+log=$local_app_data/Bellnest/Bellnest.Log
+installed_keys=("$uninstall_key" 'HKCU\Software\Classes\PPBellnest.UserControl1'
+                'HKCU\Software\Classes\CLSID\{000B7368-EA3A-4B49-A569-67AD1777E3C9}'
+                'HKCU\Software\Classes\Bellnest.Connect' 'HKCU\Software\Microsoft\Office\Outlook\Addins\Bellnest.Connect')
+leftovers() {  # nothing of the installer may remain
+  [ ! -e "$dir" ] || return 1
+  for key in "${installed_keys[@]}"; do key_absent "$key" || return 1; done
+}
+
+wine "$outlook_running" "Z:${setup//\//\\}" /S
+check "refused while Outlook runs (exit code 2)" test $? -eq 2
+check "nothing installed while Outlook runs" test ! -e "$dir"
+
+start=$(date +%s%N)
+wine "$setup" /S
+code=$?
+install_ms=$((($(date +%s%N) - start) / 1000000))
+check "silent install exits 0" test $code -eq 0
+check "installed Uninstall.exe" test -s "$dir/Uninstall.exe"
+for folder in $folders; do
+  for file in PPBellnest.dll BellnestConnect.dll bellnest.chm; do check "installed $folder/$file" test -s "$dir/$folder/$file"; done
+done
+for key in "${installed_keys[@]:1}"; do check "registered per user: ${key#HKCU\\Software\\}" key_present "$key"; done
+check "uninstall entry: DisplayName" test "$(reg_value "$uninstall_key" DisplayName)" = Bellnest
+check "uninstall entry: DisplayVersion $version" test "$(reg_value "$uninstall_key" DisplayVersion)" = "$version"
+check "uninstall entry: Publisher" test "$(reg_value "$uninstall_key" Publisher)" = "Quillfen Systems, Inc."
+for value in EstimatedSize DisplayIcon UninstallString QuietUninstallString; do
+  check "uninstall entry: $value" test -n "$(reg_value "$uninstall_key" "$value")"
+done
+check "quiet uninstall is silent" grep -q 'Uninstall.exe" /S$' <<<"$(reg_value "$uninstall_key" QuietUninstallString)"
+# Outlook starts, loads the add-in, which puts the page into the Options dialog: the page's
+# help file is the one beside the installed DLL.
+standin_run() {
+  printf 'open\npaint\npageinfo\ntree\nclose\n' >"$prefix.script"
+  # With a data folder, the stand-in leaves the product's keys and log in the prefix as it
+  # found them (it copies them out there).
+  mkdir -p "$prefix.standin"
+  wine "$standin" --data "Z:${prefix//\//\\}.standin" --script "Z:${prefix//\//\\}.script" | tr -d '\r'
+}
+start=$(date +%s%N)
+shown=$(standin_run)
+standin_ms=$((($(date +%s%N) - start) / 1000000))
+check "stand-in shows the page from the installed DLL" grep -q 'HelpFile: C:.*\\Programs\\Bellnest\\x64\\bellnest.chm' <<<"$shown"
+check "stand-in shows the mailbox's folders" grep -q '#1 Mailbox' <<<"$shown"
+
+# The user's own data, as the page leaves it (an option the page only reads unless applied,
+# and a log it only appends to).
+wine reg add "$data_key" /v IncludeSubfolders /t REG_DWORD /d 1 /f >/dev/null
+mkdir -p "$(dirname "$log")" && printf 'An Error occurred: earlier\r\n' >"$log"
+user_data_kept() { test "$(reg_value "$data_key" IncludeSubfolders)" = 0x1 && grep -q '^An Error occurred: earlier' "$log"; }
+
+wine "$setup" /S
+check "reinstall exits 0" test $? -eq 0
+check "reinstall keeps the user's data" user_data_kept
+check "stand-in shows the page after reinstall" grep -q '#1 Mailbox' <<<"$(standin_run)"
+
+start=$(date +%s%N)
+wine_wait "$dir/Uninstall.exe" /S
+uninstall_ms=$((($(date +%s%N) - start) / 1000000))
+check "uninstall leaves no file or key of the installer" leftovers
+check "uninstall keeps the user's data" user_data_kept
+
+wine "$setup" /S && wine_wait "$dir/Uninstall.exe" /S /REMOVEDATA
+check "uninstall /REMOVEDATA leaves nothing of the installer" leftovers
+check "uninstall /REMOVEDATA removes the user's data" test ! -e "$log" -a ! -e "$(dirname "$log")"
+check "uninstall /REMOVEDATA removes the settings key" key_absent 'HKCU\Software\Quillfen'
+
+# The uninstall's time includes Wine winding down; as much as an empty program takes.
+start=$(date +%s%N)
+wine_wait cmd /c exit
+idle_ms=$((($(date +%s%N) - start) / 1000000))
+echo "under Wine: install $install_ms ms, uninstall $uninstall_ms ms (an empty program: $idle_ms ms)," \
+     "stand-in run $standin_ms ms; installer $(stat -c %s "$setup") bytes"
+echo "$((checks - failures)) passed, $failures failed"
+[ $failures -eq 0 ]
