@@ -19,9 +19,9 @@ CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 FUZZ_TARGETS=(reg_file profile driver)
 # Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
 # (libwine-dev), the Wine that runs the 64-bit tests, a virtual X display for its windows and
-# ImageMagick for their screenshots.
+# ImageMagick for their screenshots, and Wine's own dialog fonts.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64 xvfb
-                  imagemagick)
+                  imagemagick fonts-wine)
 
 install_missing() {
   local missing=()
@@ -119,7 +119,7 @@ case "$cmd" in
     # The Windows world's benchmark programs, under Wine.
     install_missing "${WINDOWS_PACKAGES[@]}"
     build windows-x64 >/dev/null
-    for bench in tree_expand host_call; do
+    for bench in tree_expand host_call page_load; do
       cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_${bench}_bench.exe
     done
     ;;

@@ -47,6 +47,52 @@ nlohmann::json ValueJson(const RegValue& value, TextCodec& codec) {
 
 }  // namespace
 
+nlohmann::json ProductRegistryJson(const MemoryRegistry& registry, TextCodec& codec) {
+  nlohmann::json keys = nlohmann::json::object();
+  const std::string product = kProductKeyPath;
+  for (const std::string& path : registry.KeyPaths(kHkeyCurrentUser)) {
+    if (path.size() < product.size() || path.compare(0, product.size(), product) != 0) continue;
+    nlohmann::json values = nlohmann::json::object();
+    for (const RegValue& value : registry.Values(kHkeyCurrentUser, path)) {
+      values[codec.FromAnsi(value.Name)] = ValueJson(value, codec);
+    }
+    keys[codec.FromAnsi(path)] = std::move(values);
+  }
+  return keys;
+}
+
+nlohmann::json LogEntriesJson(const std::string& text) {
+  nlohmann::json entries = nlohmann::json::array();
+  // Entries are eight lines each; the description line may itself be empty, so entries are
+  // found by their first line, not by blank lines.
+  std::vector<std::string> lines;
+  for (size_t p = 0; p < text.size();) {
+    size_t eol = text.find("\r\n", p);
+    if (eol == std::string::npos) eol = text.size();
+    lines.push_back(text.substr(p, eol - p));
+    p = eol + 2;
+  }
+  auto after = [](const std::string& line, std::string_view prefix) {
+    return line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : line;
+  };
+  const std::string first = "An Error occurred: ";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].compare(0, first.size(), first) != 0) continue;
+    std::vector<std::string> entry(lines.begin() + static_cast<std::ptrdiff_t>(i),
+                                   lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), i + 7)));
+    entry.resize(7);
+    entries.push_back({{"time", after(entry[0], first)},
+                       {"number", after(entry[1], "Error #:")},
+                       {"description", entry[2]},
+                       {"source", after(entry[3], "Source:")},
+                       {"module", after(entry[4], "Module:")},
+                       {"procedure", after(entry[5], "Procedure:")},
+                       {"context", entry[6]}});
+    i += 6;
+  }
+  return entries;
+}
+
 PageHost::PageHost(NativeWorld& world, SimulatedOutlook& outlook)
     : world_(world),
       outlook_(outlook),
@@ -153,41 +199,12 @@ nlohmann::json PageHost::NodeJson(const TreeNodePtr& node) {
 }
 
 nlohmann::json PageHost::LogJson(const std::string& windowsPath) const {
-  nlohmann::json entries = nlohmann::json::array();
   std::optional<std::filesystem::path> file = world_.Shell().PosixPath(world_.Codec().ToAnsi(windowsPath));
-  if (!file) return entries;
+  if (!file) return nlohmann::json::array();
   std::ifstream in(*file, std::ios::binary);
   std::stringstream bytes;
   bytes << in.rdbuf();
-  const std::string text = world_.Codec().FromAnsi(bytes.str());
-  // Entries are eight lines each; the description line may itself be empty, so entries are
-  // found by their first line, not by blank lines.
-  std::vector<std::string> lines;
-  for (size_t p = 0; p < text.size();) {
-    size_t eol = text.find("\r\n", p);
-    if (eol == std::string::npos) eol = text.size();
-    lines.push_back(text.substr(p, eol - p));
-    p = eol + 2;
-  }
-  auto after = [](const std::string& line, std::string_view prefix) {
-    return line.compare(0, prefix.size(), prefix) == 0 ? line.substr(prefix.size()) : line;
-  };
-  const std::string first = "An Error occurred: ";
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].compare(0, first.size(), first) != 0) continue;
-    std::vector<std::string> entry(lines.begin() + static_cast<std::ptrdiff_t>(i),
-                                   lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), i + 7)));
-    entry.resize(7);
-    entries.push_back({{"time", after(entry[0], first)},
-                       {"number", after(entry[1], "Error #:")},
-                       {"description", entry[2]},
-                       {"source", after(entry[3], "Source:")},
-                       {"module", after(entry[4], "Module:")},
-                       {"procedure", after(entry[5], "Procedure:")},
-                       {"context", entry[6]}});
-    i += 6;
-  }
-  return entries;
+  return LogEntriesJson(world_.Codec().FromAnsi(bytes.str()));
 }
 
 nlohmann::json PageHost::PageInfoJson() {
@@ -234,18 +251,7 @@ nlohmann::json PageHost::StateJson() {
                      {"scopeAccepted", outlook_.Scope().Accepted},
                      {"remindersActive", outlook_.RemindersActive()}};
 
-  nlohmann::json registry = nlohmann::json::object();
-  const std::string product = kProductKeyPath;
-  MemoryRegistry& reg = world_.Registry();
-  for (const std::string& path : reg.KeyPaths(kHkeyCurrentUser)) {
-    if (path.size() < product.size() || path.compare(0, product.size(), product) != 0) continue;
-    nlohmann::json values = nlohmann::json::object();
-    for (const RegValue& value : reg.Values(kHkeyCurrentUser, path)) {
-      values[world_.Codec().FromAnsi(value.Name)] = ValueJson(value, world_.Codec());
-    }
-    registry[world_.Codec().FromAnsi(path)] = std::move(values);
-  }
-  state["registry"] = std::move(registry);
+  state["registry"] = ProductRegistryJson(world_.Registry(), world_.Codec());
 
   nlohmann::json boxes = nlohmann::json::array();
   for (const NativeUi::MessageBox& box : ui_.MessageBoxes()) {

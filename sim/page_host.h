@@ -21,6 +21,11 @@
 
 namespace bellnest::sim {
 
+// The values below the product's key in HKEY_CURRENT_USER, key by key, as the state shows them.
+nlohmann::json ProductRegistryJson(const MemoryRegistry& registry, TextCodec& codec);
+// The entries of a log file's text (UTF-8), oldest first, each split into its seven lines.
+nlohmann::json LogEntriesJson(const std::string& text);
+
 class PageHost {
  public:
   PageHost(NativeWorld& world, SimulatedOutlook& outlook);
