@@ -39,6 +39,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000,
 // up at a client point; a key down (with its character, if it types one) and up.
 void PostClick(HWND window, POINT at);
 void PostKey(HWND window, WPARAM key, wchar_t character = 0);
+// Where a tree view item's check box is, found by hit-testing along its row ({0, 0}: none).
+POINT CheckBoxPoint(HWND tree, HTREEITEM item);
 
 // Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
 // build tree); the build turns them into PNG files.
