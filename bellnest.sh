@@ -25,10 +25,10 @@ CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 FUZZ_TARGETS=(reg_file profile driver)
 # Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
 # (libwine-dev), the Wine that runs the 64-bit tests, a virtual X display for its windows and
-# ImageMagick for their screenshots, chmcmd (fp-utils) for the help file, NSIS for the installers
+# ImageMagick for their screenshots, Wine's own dialog fonts, chmcmd (fp-utils) for the help file, NSIS for the installers
 # and zip for the DLL archive.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64 xvfb
-                  imagemagick fp-utils nsis zip)
+                  imagemagick fonts-wine fp-utils nsis zip)
 
 install_missing() {
   local missing=()
@@ -146,7 +146,7 @@ case "$cmd" in
     # The Windows world's benchmark programs, under Wine.
     install_missing "${WINDOWS_PACKAGES[@]}"
     build windows-x64 >/dev/null
-    for bench in tree_expand host_call addin_start; do
+    for bench in tree_expand host_call addin_start page_load; do
       cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_${bench}_bench.exe
     done
     ;;

@@ -43,6 +43,15 @@ if [ ! -e "$ready" ]; then
   exec 9>&-
 fi
 
+# Wine's own fonts (package fonts-wine: Tahoma, MS Sans Serif and the rest of the dialog fonts)
+# into the prefix's Fonts folder: Debian's wine64 does not load them from its data folder, and
+# without them every dialog font falls back to a wider one that the controls' designed sizes
+# clip.
+fonts=$prefix/drive_c/windows/Fonts
+if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -e "$fonts/tahoma.ttf" ]; then
+  ln -sf /usr/share/wine/fonts/* "$fonts"/ 2>/dev/null || true
+fi
+
 # Windows the tests open need an X display. Without one, a private Xvfb serves this prefix; it
 # stays up for the next test and is found again through $prefix.display.
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then

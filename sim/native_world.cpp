@@ -1,7 +1,8 @@
 // Setting up a native world and removing its temporary folder.
 #include "sim/native_world.h"
 
-#include <cstdlib>
+#include <cstdio>
+#include <random>
 #include <system_error>
 
 #include "support/local_data_folder.h"
@@ -18,10 +19,19 @@ fs::path NativeWorld::MakeRoot(const fs::path& requested, bool& owned) {
   }
   const fs::path temp = fs::temp_directory_path(ec);
   if (ec) return {};
-  std::string pattern = (temp / "bellnest-world-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) return {};
-  owned = true;
-  return pattern;
+  // A folder no one else has: create_directory fails on a name already taken (the world is
+  // built on Windows too, where there is no mkdtemp).
+  std::random_device entropy;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "bellnest-world-%08x", static_cast<unsigned>(entropy()));
+    const fs::path folder = temp / name;
+    if (fs::create_directory(folder, ec) && !ec) {
+      owned = true;
+      return folder;
+    }
+  }
+  return {};
 }
 
 NativeWorld::NativeWorld(WorldOptions options)

@@ -8,6 +8,20 @@
 
 namespace bellnest::sim {
 
+nlohmann::json ProductRegistryJson(const MemoryRegistry& registry, TextCodec& codec) {
+  nlohmann::json keys = nlohmann::json::object();
+  const std::string product = kProductKeyPath;
+  for (const std::string& path : registry.KeyPaths(kHkeyCurrentUser)) {
+    if (path.size() < product.size() || path.compare(0, product.size(), product) != 0) continue;
+    nlohmann::json values = nlohmann::json::object();
+    for (const RegValue& value : registry.Values(kHkeyCurrentUser, path)) {
+      values[codec.FromAnsi(value.Name)] =
+          RegistryValueJson(value.Type, value.Data, [&codec](std::string_view d) { return codec.FromAnsi(d); });
+    }
+    keys[codec.FromAnsi(path)] = std::move(values);
+  }
+  return keys;
+}
 
 PageHost::PageHost(NativeWorld& world, SimulatedOutlook& outlook)
     : world_(world),
@@ -169,19 +183,7 @@ nlohmann::json PageHost::StateJson() {
                      {"scopeAccepted", outlook_.Scope().Accepted},
                      {"remindersActive", outlook_.RemindersActive()}};
 
-  nlohmann::json registry = nlohmann::json::object();
-  const std::string product = kProductKeyPath;
-  MemoryRegistry& reg = world_.Registry();
-  for (const std::string& path : reg.KeyPaths(kHkeyCurrentUser)) {
-    if (path.size() < product.size() || path.compare(0, product.size(), product) != 0) continue;
-    nlohmann::json values = nlohmann::json::object();
-    for (const RegValue& value : reg.Values(kHkeyCurrentUser, path)) {
-      values[world_.Codec().FromAnsi(value.Name)] =
-          RegistryValueJson(value.Type, value.Data, [this](std::string_view d) { return world_.Codec().FromAnsi(d); });
-    }
-    registry[world_.Codec().FromAnsi(path)] = std::move(values);
-  }
-  state["registry"] = std::move(registry);
+  state["registry"] = ProductRegistryJson(world_.Registry(), world_.Codec());
 
   nlohmann::json boxes = nlohmann::json::array();
   for (const NativeUi::MessageBox& box : ui_.MessageBoxes()) {

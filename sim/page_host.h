@@ -22,6 +22,9 @@
 
 namespace bellnest::sim {
 
+// The values below the product's key in HKEY_CURRENT_USER, key by key, as the state shows them.
+nlohmann::json ProductRegistryJson(const MemoryRegistry& registry, TextCodec& codec);
+
 class PageHost final : public PageSession {
  public:
   PageHost(NativeWorld& world, SimulatedOutlook& outlook);

@@ -154,10 +154,19 @@ std::vector<ACCEL> PageWindow::MnemonicAccelerators() const {
 
 void PageWindow::Draw(HDC dc, const RECT& bounds) {
   ::FillRect(dc, &bounds, ::GetSysColorBrush(COLOR_BTNFACE));
-  POINT origin{};
-  ::OffsetViewportOrgEx(dc, bounds.left, bounds.top, &origin);
-  ::SendMessageW(page_, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
-  ::SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+  // Each control prints itself at its place, bottom of the z-order first: WM_PRINT's
+  // PRF_CHILDREN is not honoured by every user32 (Wine's draws the page's face alone).
+  for (HWND child = ::GetWindow(page_, GW_CHILD) ? ::GetWindow(::GetWindow(page_, GW_CHILD), GW_HWNDLAST) : nullptr;
+       child; child = ::GetWindow(child, GW_HWNDPREV)) {
+    if (!::IsWindowVisible(child)) continue;
+    RECT r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, page_, reinterpret_cast<POINT*>(&r), 2);
+    POINT origin{};
+    ::OffsetViewportOrgEx(dc, bounds.left + r.left, bounds.top + r.top, &origin);
+    ::SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    ::SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+  }
 }
 
 void PageWindow::CheckFocus() {

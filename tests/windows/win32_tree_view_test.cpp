@@ -71,18 +71,6 @@ class Win32TreeTest : public ::testing::Test {
     ::SendMessageW(tree_->Window(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
     return r;
   }
-  // The point of a node's check box, found by hit-testing along its row.
-  POINT CheckBoxPoint(int32_t index) {
-    const RECT r = LabelRect(index);
-    for (int x = 0; x < r.left; ++x) {
-      TVHITTESTINFO hit = {};
-      hit.pt = {x, (r.top + r.bottom) / 2};
-      ::SendMessageW(tree_->Window(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-      if (hit.flags & TVHT_ONITEMSTATEICON) return {x + 4, hit.pt.y};
-    }
-    ADD_FAILURE() << "no check box beside node " << index;
-    return {0, 0};
-  }
   // The user's key on a node: it is selected, then the key goes down and up.
   void Press(int32_t index, WPARAM key, wchar_t character = 0) {
     ::SendMessageW(tree_->Window(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_->ItemOf(index)));
@@ -202,7 +190,7 @@ TEST_F(Win32TreeTest, NodeCheckComesOnlyFromTheUsersClickOnTheCheckBoxOrSpaceWit
     const std::string what = action.what;
     const int32_t index = what.find("Alpha") != std::string::npos ? 4 : 2;
     if (what.rfind("click the check box", 0) == 0) {
-      PostClick(tree_->Window(), CheckBoxPoint(index));
+      PostClick(tree_->Window(), CheckBoxPoint(tree_->Window(), tree_->ItemOf(index)));
     } else if (what.rfind("click the label", 0) == 0) {
       const RECT r = LabelRect(index);
       PostClick(tree_->Window(), {(r.left + r.right) / 2, (r.top + r.bottom) / 2});

@@ -2,6 +2,7 @@
 #include "windows/win32_window_test.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace bellnest::win32 {
 
@@ -42,6 +43,19 @@ LRESULT CALLBACK TestPageWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LP
   LRESULT result = 0;
   if (self && self->page_ && self->page_->OnMessage(message, wParam, lParam, result)) return result;
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+POINT CheckBoxPoint(HWND tree, HTREEITEM item) {
+  RECT r{};
+  std::memcpy(&r, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
+  ::SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
+  for (int x = 0; x < r.left; ++x) {
+    TVHITTESTINFO hit = {};
+    hit.pt = {x, (r.top + r.bottom) / 2};
+    ::SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.flags & TVHT_ONITEMSTATEICON) return {x + 4, hit.pt.y};
+  }
+  return {0, 0};
 }
 
 bool SaveScreenshot(HWND window, const std::string& name) {

@@ -35,6 +35,8 @@ HWND CreateTestWindow(const wchar_t* className, WNDPROC proc, int clientWidth, i
 using standin::PostClick;
 using standin::PostKey;
 using standin::PumpUntil;
+// Where a tree view item's check box is, found by hit-testing along its row ({0, 0}: none).
+POINT CheckBoxPoint(HWND tree, HTREEITEM item);
 
 // Writes what the screen shows of a window to screenshots\<name>.bmp in the working folder (the
 // build tree); the build turns them into PNG files.
