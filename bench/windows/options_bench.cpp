@@ -31,7 +31,7 @@ bool Measure(tools::DriverWorld& world, const Profile& profile, int runs, bool o
     session->Open();
     if (!session->IsOpen() || !session->Paint()) return false;
     if (!openTimed) {
-      if (!prepare(*session)) return false;
+      if (!prepare(*session) || !session->Dirty()) return false;  // nothing to apply
       begin = bench::Milliseconds();
       session->Apply();
     }
