@@ -65,7 +65,9 @@ int Run() {
   const bool ok =
       Measure(*world, sample, kOpens, true, {}, opens) &&
       Measure(*world, sample, kApplies, false,
-              [](sim::PageSession& page) { return TickSome(page, {"Calendar", "Tasks"}, "Inbox"); }, sampleApplies) &&
+              [](sim::PageSession& page) {
+                return page.Expand("Inbox", true) && TickSome(page, {"Team Calendar", "Follow Up"}, "Inbox/Projects");
+              }, sampleApplies) &&
       Measure(*world, generated, kApplies, false,
               [](sim::PageSession& page) { return TickSome(page, {"Folder 1", "Folder 2", "Folder 3"}, "Folder 4"); },
               largeApplies);
