@@ -146,7 +146,7 @@ case "$cmd" in
     # The Windows world's benchmark programs, under Wine.
     install_missing "${WINDOWS_PACKAGES[@]}"
     build windows-x64 >/dev/null
-    for bench in tree_expand host_call addin_start page_load; do
+    for bench in tree_expand host_call addin_start page_load options; do
       cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_${bench}_bench.exe
     done
     ;;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/windows/bench_support.h"
 #include "sim/profile/simulated_outlook.h"
 #include "standin/addin_host.h"
 
@@ -15,28 +16,8 @@ namespace {
 
 constexpr int kStarts = 10;
 
-double Milliseconds() {
-  LARGE_INTEGER now, frequency;
-  ::QueryPerformanceCounter(&now);
-  ::QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// DllInstall(install, "user") of the add-in of this build tree; the DLL is not left loaded.
-bool InstallPerUser(bool install) {
-  std::wstring path = L"Z:" BELLNEST_ADDIN_PATH_W;
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  HMODULE library = ::LoadLibraryW(path.c_str());
-  if (!library) return false;
-  using Install = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
-  auto install_ = reinterpret_cast<Install>(reinterpret_cast<void*>(::GetProcAddress(library, "DllInstall")));
-  const bool ok = install_ && SUCCEEDED(install_(install, L"user"));
-  ::FreeLibrary(library);
-  return ok;
-}
-
 int Run() {
-  if (!InstallPerUser(true)) {
+  if (!bench::InstallPerUser(BELLNEST_ADDIN_PATH_W, true)) {
     std::fprintf(stderr, "cannot register the add-in per user\n");
     return 1;
   }
@@ -44,22 +25,20 @@ int Run() {
   outlook.SetCallRecording(false);
   std::vector<double> starts;
   for (int i = 0; i < kStarts; ++i) {
-    const double begin = Milliseconds();
+    const double begin = bench::Milliseconds();
     standin::AddinHost host(outlook);
     host.Connect();
-    starts.push_back(Milliseconds() - begin);
+    starts.push_back(bench::Milliseconds() - begin);
     if (host.Connected().size() != 1 || !host.Failures().empty()) {
       std::fprintf(stderr, "the add-in did not connect\n");
-      InstallPerUser(false);
+      bench::InstallPerUser(BELLNEST_ADDIN_PATH_W, false);
       return 1;
     }
   }
-  InstallPerUser(false);
-  std::vector<double> sorted = starts;
-  std::sort(sorted.begin(), sorted.end());
+  bench::InstallPerUser(BELLNEST_ADDIN_PATH_W, false);
   std::printf("stand-in start to add-ins connected: median %.2f ms, slowest %.2f ms (first %.2f ms) of %d starts;"
               " Outlook's limit 1000 ms\n",
-              (sorted[kStarts / 2 - 1] + sorted[kStarts / 2]) / 2, sorted.back(), starts.front(), kStarts);
+              bench::Median(starts), *std::max_element(starts.begin(), starts.end()), starts.front(), kStarts);
   return 0;
 }
 

@@ -5,8 +5,9 @@
 // by a Start), must never delete the product's options, and must release every host object.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <utility>
 
+#include "common/fault_sweep.h"
 #include "sim/page_host.h"
 #include "support/shared_state.h"
 
@@ -30,8 +31,9 @@ class OptionsGuard final : public RegistryApi {
   int32_t RegCloseKey(RegKey k) override { return Check(r_.RegCloseKey(k)); }
   int32_t RegDeleteKeyA(RegKey k, const std::string& s) override { return Check(r_.RegDeleteKeyA(k, s)); }
   bool OptionsPresent() const {
-    return r_.GetValue(kHkeyCurrentUser, kProductKeyPath, "IncludeSubfolders") &&
-           r_.GetValue(kHkeyCurrentUser, kProductKeyPath, "DisableDefaultFolders");
+    for (const char* name : kSweptOptions)
+      if (!r_.GetValue(kHkeyCurrentUser, kProductKeyPath, name)) return false;
+    return true;
   }
   int losses = 0;
 
@@ -53,13 +55,15 @@ struct SessionOutcome {
   int LiveAfterReset = 0;
 };
 
-// One session in a fresh world, with the given faults.
-SessionOutcome RunSession(const std::vector<sim::FaultRule>& faults) {
+// One session in a fresh world, with the given fault (or none).
+SessionOutcome RunSession(const sim::FaultRule* fault) {
   SessionOutcome outcome;
   ResetSharedState();
   sim::NativeWorld world;
   sim::SimulatedOutlook outlook;
-  for (const sim::FaultRule& rule : faults) EXPECT_TRUE(outlook.AddFault(rule).Ok());
+  if (fault) {
+    EXPECT_TRUE(outlook.AddFault(*fault).Ok());
+  }
   // Include Subfolders is on, so the tick cascades; both options exist from the start.
   world.Registry().SetValue(kHkeyCurrentUser, kProductKeyPath, "IncludeSubfolders", reg::kDword, {"\x01\0\0\0", 4});
   world.Registry().SetValue(kHkeyCurrentUser, kProductKeyPath, "DisableDefaultFolders", reg::kDword, {"\0\0\0\0", 4});
@@ -69,17 +73,10 @@ SessionOutcome RunSession(const std::vector<sim::FaultRule>& faults) {
     Platform guarded = CurrentPlatform();
     guarded.Registry = &guard;
     ScopedPlatform scoped(guarded);
-    try {
-      host.Open();
-      outcome.OutlookAppObtained = State().OutlookApp != nullptr;
-      host.Paint();
-      (void)host.Expand("Inbox", true);
-      (void)host.Tick("Inbox/Projects", true);
-      host.Apply();
-      host.Close();
-    } catch (...) {
-      outcome.Threw = true;
-    }
+    bool opened = false;
+    outcome.Threw = !RunSweptSession(host, [&] {
+      if (!std::exchange(opened, true)) outcome.OutlookAppObtained = State().OutlookApp != nullptr;
+    });
     outcome.OptionLosses = guard.losses + !guard.OptionsPresent();
   }
   outcome.Calls = outlook.Calls();
@@ -90,51 +87,25 @@ SessionOutcome RunSession(const std::vector<sim::FaultRule>& faults) {
   return outcome;
 }
 
-bool IsCall(const sim::HostCall& call, std::string_view kindName, std::string_view method) {
-  return call.Kind == kindName && call.Method == method;
-}
-
 TEST(PageFaultSweep, EachHostCallFailingInTurnLeavesThePageSafe) {
-  const SessionOutcome clean = RunSession({});
+  const SessionOutcome clean = RunSession(nullptr);
   ASSERT_FALSE(clean.Threw);
-  // The clean session reaches every part of the page: the tick's cascade and Apply's scope edits.
-  int removes = 0;
-  for (const sim::HostCall& call : clean.Calls) removes += IsCall(call, sim::kind::kRdoSearchContainers, "Remove");
-  EXPECT_EQ(removes, 4);
-  ASSERT_GT(clean.Calls.size(), 100u);
+  ASSERT_NO_FATAL_FAILURE(ExpectWholeSession(clean.Calls));
 
-  std::map<std::pair<std::string, std::string>, int> seen;
-  for (size_t n = 0; n <= clean.Calls.size(); ++n) {
-    std::vector<sim::FaultRule> faults;
-    const sim::HostCall* failing = n < clean.Calls.size() ? &clean.Calls[n] : nullptr;  // the last run is clean
-    if (failing) {
-      faults.push_back(sim::MakeFault(failing->Kind, failing->Method));
-      faults.back().Nth = ++seen[{failing->Kind, failing->Method}];
-    }
-    SCOPED_TRACE(failing ? failing->Kind + "." + failing->Method + " call #" + std::to_string(faults[0].Nth) + " fails"
-                         : std::string("no fault"));
-    const SessionOutcome run = RunSession(faults);
+  const std::vector<sim::FaultRule> faults = SweepFaults(clean.Calls);
+  for (size_t n = 0; n <= faults.size(); ++n) {
+    const sim::FaultRule* fault = n < faults.size() ? &faults[n] : nullptr;  // the last run is clean
+    SCOPED_TRACE(FaultName(fault));
+    const SessionOutcome run = RunSession(fault);
     EXPECT_FALSE(run.Threw);
-    bool tripped = !failing;  // the fault was really met
-    bool stopped = false;     // a successful Stop not yet followed by a Start
-    for (const sim::HostCall& c : run.Calls) {
-      tripped |= failing && IsCall(c, failing->Kind, failing->Method) && !c.Ok;
-      if (IsCall(c, sim::kind::kRdoSearchFolder, "Stop") && c.Ok) stopped = true;
-      if (IsCall(c, sim::kind::kRdoSearchFolder, "Start")) stopped = false;
-    }
-    EXPECT_TRUE(tripped);
-    EXPECT_FALSE(stopped);
-    // A failing Start cannot restart the search, but the page did call it.
-    if (!failing || !IsCall(*failing, sim::kind::kRdoSearchFolder, "Start")) {
-      EXPECT_TRUE(run.SearchRunning);
-    }
+    ExpectSearchRestarted(fault, run.Calls, run.SearchRunning);
     EXPECT_EQ(run.OptionLosses, 0);
     if (run.OutlookAppObtained) {
       EXPECT_EQ(run.LiveAfterClose, 0);
     } else {
       // Without Outlook's Application, shut-down does nothing by design: what start-up opened
       // stays with the thread's shared state until the next start-up replaces it.
-      EXPECT_TRUE(failing && IsCall(*failing, sim::kind::kPropertyPageSite, "Application"));
+      EXPECT_TRUE(fault && fault->Kind == sim::kind::kPropertyPageSite && fault->Method == "Application");
       EXPECT_EQ(run.LiveAfterReset, 0);
     }
   }
