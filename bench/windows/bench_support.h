@@ -23,9 +23,10 @@ inline double Median(std::vector<double> runs) {
   return n == 0 ? 0 : n % 2 ? runs[n / 2] : (runs[n / 2 - 1] + runs[n / 2]) / 2;
 }
 
-// DllInstall(install, "user") of a DLL of this build tree (a Unix path); the DLL is not left loaded.
-inline bool InstallPerUser(const wchar_t* unixPath, bool install) {
-  std::wstring path = std::wstring(L"Z:") + unixPath;
+// DllInstall(install, "user") of a DLL of this build tree (a Unix path) or of a Windows path;
+// the DLL is not left loaded.
+inline bool InstallPerUser(const wchar_t* dllPath, bool install) {
+  std::wstring path = dllPath[0] == L'/' ? std::wstring(L"Z:") + dllPath : std::wstring(dllPath);
   std::replace(path.begin(), path.end(), L'/', L'\\');
   HMODULE library = ::LoadLibraryW(path.c_str());
   if (!library) return false;
