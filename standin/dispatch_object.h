@@ -37,6 +37,34 @@ class Args {
 };
 
 class DispObject;
+
+// IUnknown for a small stand-in object with one interface besides IUnknown: its reference
+// count starts at 1 and the last Release deletes it.
+template <class Interface, const IID* kIid>
+class SingleInterface : public Interface {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, *kIid)) return E_NOINTERFACE;
+    *out = static_cast<Interface*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  SingleInterface() = default;
+  virtual ~SingleInterface() = default;
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};
 using Handler = Result<VariantValue> (*)(DispObject& self, const Args& args);
 
 struct Member {

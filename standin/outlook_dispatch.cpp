@@ -39,25 +39,10 @@ class LateBoundObject final : public DispObject {
 };
 
 // For Each over a folder's subfolders; a failure leaves the host's error as IErrorInfo.
-class FolderItems final : public IEnumVARIANT {
+class FolderItems final : public SingleInterface<IEnumVARIANT, &IID_IEnumVARIANT> {
  public:
   explicit FolderItems(FolderEnumeratorPtr sim) : sim_(std::move(sim)) {}
-  virtual ~FolderItems() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumVARIANT)) return E_NOINTERFACE;
-    *out = static_cast<IEnumVARIANT*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
   HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
@@ -68,7 +53,6 @@ class FolderItems final : public IEnumVARIANT {
 
  private:
   FolderEnumeratorPtr sim_;
-  std::atomic<ULONG> refs_{1};
 };
 
 class FoldersObject final : public DispObject {
@@ -219,10 +203,9 @@ class ComAddInsObject final : public DispObject {
 };
 
 // Outlook's ApplicationEvents connection point: the sinks that add-ins advised, in order.
-class ApplicationEvents final : public IConnectionPoint {
+class ApplicationEvents final : public SingleInterface<IConnectionPoint, &IID_IConnectionPoint> {
  public:
   explicit ApplicationEvents(IConnectionPointContainer* container) : container_(container) {}
-  virtual ~ApplicationEvents() = default;
   void Detach() { container_ = nullptr; }
   std::vector<com::ComPtr<IDispatch>> Sinks() const {
     std::vector<com::ComPtr<IDispatch>> sinks;
@@ -230,20 +213,6 @@ class ApplicationEvents final : public IConnectionPoint {
     return sinks;
   }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
     if (iid == nullptr) return E_POINTER;
     *iid = DIID_ApplicationEvents;
@@ -283,7 +252,6 @@ class ApplicationEvents final : public IConnectionPoint {
   IConnectionPointContainer* container_;  // the Application, which outlives its use here
   std::vector<Advised> advised_;
   DWORD lastCookie_ = 0;
-  std::atomic<ULONG> refs_{1};
 };
 
 class ApplicationObject final : public DispObject, public IConnectionPointContainer {

@@ -1,5 +1,4 @@
 // The class object that creates simulated RDO sessions, and its registration for one process.
-#include <atomic>
 #include <string>
 
 #include "standin/addin_host.h"
@@ -12,25 +11,10 @@ namespace {
 
 constexpr const wchar_t* kProgIdKey = L"Software\\Classes\\QFSMAPI.QFSSession";
 
-class SessionClass final : public IClassFactory {
+class SessionClass final : public SingleInterface<IClassFactory, &IID_IClassFactory> {
  public:
   explicit SessionClass(sim::SimulatedOutlook& outlook) : outlook_(outlook) {}
-  virtual ~SessionClass() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
@@ -49,7 +33,6 @@ class SessionClass final : public IClassFactory {
 
  private:
   sim::SimulatedOutlook& outlook_;
-  std::atomic<ULONG> refs_{1};
 };
 
 std::wstring ClsidText(const CLSID& clsid) {
