@@ -70,4 +70,17 @@ if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
   export DISPLAY=":$number"
 fi
 
-exec "$wine" "$@"
+# The program that starts the Wine server also starts its background processes (services,
+# the desktop), and they keep that program's stderr open for as long as the server lives. Under
+# CTest that stderr is the test's output pipe: the test would seem to hang until every later
+# test let the server go. So, unless stderr is a terminal, the program's stderr goes to a file
+# that is copied out when the program ends.
+if [ -t 2 ]; then
+  exec "$wine" "$@"
+fi
+errors=$(mktemp "${TMPDIR:-/tmp}/wine_run.XXXXXX")
+trap 'rm -f "$errors"' EXIT
+status=0
+"$wine" "$@" 2>"$errors" || status=$?
+cat "$errors" >&2
+exit "$status"
