@@ -21,6 +21,9 @@ constexpr const wchar_t* kMessageWindowClass = L"BellnestTreeMessages";
 // lParam its item. (A message-only window, not a subclass of the tree: Wine's subclassing
 // makes every insertion several times slower.)
 constexpr UINT kUserToggled = WM_APP + 0x4E1;
+// Posted once after Appearance or BorderStyle changed: the window takes the frame they give
+// when the message comes (see ApplyFrame).
+constexpr UINT kFrameChanged = WM_APP + 0x4E2;
 
 ErrorInfo TreeError(int32_t number) {
   if (number == kNodeRemoved) return ErrorInfo{number, "Control has been deleted", "TreeView"};
@@ -163,10 +166,14 @@ std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId,
   std::shared_ptr<Win32TreeView> tree(new Win32TreeView());
   tree->hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_LINESATROOT |
-                                      TVS_HASBUTTONS | TVS_CHECKBOXES | TVS_SHOWSELALWAYS,
+                                      TVS_HASBUTTONS | TVS_SHOWSELALWAYS,
                                   bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(), nullptr);
   if (!tree->hwnd_) return nullptr;
+  // Check boxes are switched on after creation and before the first item: given at creation,
+  // comctl32 makes their images at the first paint and then clears every check mark that code
+  // set before it.
+  ::SetWindowLongPtrW(tree->hwnd_, GWL_STYLE, ::GetWindowLongPtrW(tree->hwnd_, GWL_STYLE) | TVS_CHECKBOXES);
   tree->images_ = LoadFolderImages();
   ::SendMessageW(tree->hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(tree->images_));
   WNDCLASSW messageClass = {};
@@ -192,6 +199,10 @@ LRESULT CALLBACK Win32TreeView::MessageProc(HWND hwnd, UINT message, WPARAM wPar
     // The handler may release the page and with it the tree; keep it alive for the call.
     std::shared_ptr<Win32TreeView> keep = tree->shared_from_this();
     tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
+    return 0;
+  }
+  if (message == kFrameChanged && tree) {
+    tree->ApplyFrame();
     return 0;
   }
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -411,31 +422,40 @@ Status Win32TreeView::PutCheckboxes(bool on) {
   return {};
 }
 
+void Win32TreeView::ScheduleFrame() {
+  if (framePending_) return;
+  framePending_ = ::PostMessageW(messages_, kFrameChanged, 0, 0) != FALSE;
+  if (!framePending_) ApplyFrame();
+}
+
 void Win32TreeView::ApplyFrame() {
-  // Appearance 1 is the sunken 3-D edge, BorderStyle 1 the single line. The frame changes
-  // without a redraw here: Refresh draws, and the page's own window is not invalidated (the
-  // page repaints the tree from its Paint event).
-  LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
-  LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
-  exStyle = appearance_ ? (exStyle | WS_EX_CLIENTEDGE) : (exStyle & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
-  style = borderStyle_ ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
-  ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, exStyle);
-  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
-  ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  // Appearance 1 is the sunken 3-D edge, BorderStyle 1 the single line. The page flips both
+  // off and back on around each refresh; the window takes only the frame the properties give
+  // when this runs, and no style it already has: every style change of a themed control costs
+  // a new look-up of its theme.
+  framePending_ = false;
+  const LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+  const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  const LONG_PTR wantedEx =
+      appearance_ ? (exStyle | WS_EX_CLIENTEDGE) : (exStyle & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE));
+  const LONG_PTR wanted = borderStyle_ ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
+  if (wantedEx == exStyle && wanted == style) return;
+  if (wantedEx != exStyle) ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, wantedEx);
+  if (wanted != style) ::SetWindowLongPtrW(hwnd_, GWL_STYLE, wanted);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Status Win32TreeView::PutAppearance(int16_t appearance) {
   if (appearance != 0 && appearance != 1) return TreeError(err::kInvalidProcedureCall);
   appearance_ = appearance;
-  ApplyFrame();
+  ScheduleFrame();
   return {};
 }
 
 Status Win32TreeView::PutBorderStyle(int16_t style) {
   if (style != 0 && style != 1) return TreeError(err::kInvalidProcedureCall);
   borderStyle_ = style;
-  ApplyFrame();
+  ScheduleFrame();
   return {};
 }
 
@@ -450,7 +470,9 @@ Status Win32TreeView::PutSelectedItem(const TreeNodePtr& node) {
 }
 
 Status Win32TreeView::Refresh() {
-  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  // Painted when the message loop comes to it: the page refreshes several times in a row, and
+  // each synchronous repaint of a themed tree costs tens of milliseconds.
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
   return {};
 }
 

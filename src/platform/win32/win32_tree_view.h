@@ -82,6 +82,7 @@ class Win32TreeView final : public TreeView, public std::enable_shared_from_this
   void ForgetExpandedOnce(HTREEITEM item);
   void PostUserToggle(HTREEITEM item);
   void RaiseUserToggle(WPARAM seq, HTREEITEM item);
+  void ScheduleFrame();
   void ApplyFrame();
 
   HWND hwnd_ = nullptr;
@@ -97,6 +98,7 @@ class Win32TreeView final : public TreeView, public std::enable_shared_from_this
   bool checkboxes_ = true;
   int16_t appearance_ = 1;
   int16_t borderStyle_ = 1;
+  bool framePending_ = false;
 };
 
 struct Win32TreeView::NodeData {
