@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 
+#include "support/per_thread.h"
+
 namespace bellnest::com {
 
 namespace {
@@ -69,8 +71,8 @@ ErrorInfo Completed(int32_t number, std::string description, std::string source)
 
 // Member names are looked up once per object type and name on each thread.
 std::unordered_map<std::string, DISPID>& SharedIds() {
-  thread_local std::unordered_map<std::string, DISPID> ids;
-  return ids;
+  static PerThread<std::unordered_map<std::string, DISPID>> ids;
+  return ids.Get();
 }
 
 bool IsFloating(VARTYPE vt) { return vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DATE || vt == VT_DECIMAL; }

@@ -4,15 +4,33 @@
 #include "com/class_factory.h"
 #include "com/com_object.h"
 #include "com/registration.h"
+#include "support/per_thread.h"
 
 using bellnest::com::Module;
 using bellnest::com::RegistrationScope;
 
 extern "C" {
 
-// Only stores the handle: anything more under the loader lock could deadlock the host.
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) Module::Instance().SetHandle(instance);
+// Under the loader lock: stores the handle and frees the threads' copies of the module's
+// variables, nothing that could call out and deadlock the host.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      Module::Instance().SetHandle(instance);
+      bellnest::LetModuleEndThreadCopies();
+      break;
+    case DLL_THREAD_DETACH:
+      bellnest::EndThreadCopies();
+      break;
+    case DLL_PROCESS_DETACH:
+      // Unloaded by FreeLibrary (not the process ending): once no object is left, the copies
+      // hold no host object either. With objects alive, they stay rather than release what
+      // may already be gone.
+      if (!reserved && Module::Instance().CanUnload()) bellnest::EndAllThreadCopies();
+      break;
+    default:
+      break;
+  }
   return TRUE;
 }
 

@@ -1,10 +1,13 @@
 // One ThreadWorld per thread, shared by the controls alive on it.
 #include "com/thread_world.h"
 
+#include "support/per_thread.h"
+
 namespace bellnest::com {
 
 std::shared_ptr<ThreadWorld> ThreadWorld::Acquire() {
-  thread_local std::weak_ptr<ThreadWorld> current;
+  static PerThread<std::weak_ptr<ThreadWorld>> currentOfThread;
+  std::weak_ptr<ThreadWorld>& current = currentOfThread.Get();
   std::shared_ptr<ThreadWorld> world = current.lock();
   if (!world) {
     world = std::make_shared<ThreadWorld>();

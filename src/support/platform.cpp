@@ -76,9 +76,10 @@ class NoRdo final : public RdoFactory {
 
 thread_local Platform tCurrent;
 
+// The stand-ins keep no state, so one of each serves every thread.
 template <class Api, class Fallback>
 Api& OrFallback(Api* installed) {
-  thread_local Fallback fallback;
+  static Fallback fallback;
   return installed ? *installed : fallback;
 }
 

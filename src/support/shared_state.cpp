@@ -1,24 +1,28 @@
 // One SharedState per thread.
 #include "support/shared_state.h"
 
+#include "support/per_thread.h"
+
 namespace bellnest {
 
 namespace {
-thread_local SharedState tState;
+PerThread<SharedState> gState;
 }
 
-SharedState& State() { return tState; }
+SharedState& State() { return gState.Get(); }
 
-void ResetSharedState() { tState = SharedState{}; }
+void ResetSharedState() { State() = SharedState{}; }
 
 FolderCollection& RemindersCollection() {
-  if (!tState.RemindersCollection) tState.RemindersCollection = FolderCollection::Create();
-  return *tState.RemindersCollection;
+  SharedState& state = State();
+  if (!state.RemindersCollection) state.RemindersCollection = FolderCollection::Create();
+  return *state.RemindersCollection;
 }
 
 StringCollection& OfflineFoldersCollection() {
-  if (!tState.OfflineFoldersCollection) tState.OfflineFoldersCollection = StringCollection::Create();
-  return *tState.OfflineFoldersCollection;
+  SharedState& state = State();
+  if (!state.OfflineFoldersCollection) state.OfflineFoldersCollection = StringCollection::Create();
+  return *state.OfflineFoldersCollection;
 }
 
 }  // namespace bellnest

@@ -27,8 +27,10 @@ class AddinTest : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
   }
   void TearDown() override {
-    addin_.Install(FALSE, L"user");
-    addin_.Unregister();
+    if (addin_.Module()) {
+      addin_.Install(FALSE, L"user");
+      addin_.Unregister();
+    }
     ::OleUninitialize();
   }
 
@@ -138,7 +140,7 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
       {"not loaded at start-up", true, 0, true, false, 0, Empty{}, L"0"},
       {"class not registered", false, 3, true, false, 0, Empty{}, L"2"},
   };
-  const Server page;
+  Server page;
   ASSERT_TRUE(page.Module());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -204,6 +206,10 @@ TEST_F(AddinTest, StandInConnectsTheAddinWhichAddsThePageAndTellsWhetherOutlookI
     addin_.Install(FALSE, L"user");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kAddinKey.c_str());
   }
+  // Outlook has let go of both libraries: with the test's own references gone, they unload
+  // (nothing of theirs stays behind that would hold them while Outlook runs on).
+  EXPECT_TRUE(page.Unload());
+  EXPECT_TRUE(addin_.Unload());
 }
 
 }  // namespace

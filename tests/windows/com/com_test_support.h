@@ -30,11 +30,17 @@ using win32::ReadValue;
 // The DLL loaded into the test process, its exports called directly.
 class Server {
  public:
-  explicit Server(const std::wstring& path = DllPath()) : module_(::LoadLibraryW(path.c_str())) {}
+  explicit Server(const std::wstring& path = DllPath()) : path_(path), module_(::LoadLibraryW(path.c_str())) {}
   ~Server() {
     if (module_) ::FreeLibrary(module_);
   }
   HMODULE Module() const { return module_; }
+  // Lets go of the test's own reference; true when that unloaded the DLL.
+  bool Unload() {
+    if (module_) ::FreeLibrary(module_);
+    module_ = nullptr;
+    return ::GetModuleHandleW(path_.c_str()) == nullptr;
+  }
   template <class Function>
   Function* Export(const char* name) const {
     return reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(module_, name)));
@@ -50,6 +56,7 @@ class Server {
   }
 
  private:
+  std::wstring path_;
   HMODULE module_;
 };
 

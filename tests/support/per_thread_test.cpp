@@ -1,0 +1,39 @@
+// Per-thread copies: each thread has its own, made on first use, ended with its thread or when
+// asked (as a DLL asks from DllMain).
+#include "support/per_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace bellnest {
+namespace {
+
+struct Counted {
+  static inline int alive = 0;
+  int value = 0;
+  Counted() { ++alive; }
+  ~Counted() { --alive; }
+};
+
+TEST(PerThread, EachThreadHasItsOwnCopyWhichEndsWithItOrWhenAsked) {
+  PerThread<Counted> counted;
+  counted.Get().value = 1;
+  int seen = -1;
+  std::thread([&] {
+    seen = counted.Get().value;
+    counted.Get().value = 2;
+  }).join();
+  EXPECT_EQ(seen, 0);
+  EXPECT_EQ(counted.Get().value, 1);
+  EXPECT_EQ(Counted::alive, 1);  // the other thread's copy ended with it
+
+  EndAllThreadCopies();
+  EXPECT_EQ(Counted::alive, 0);
+  EXPECT_EQ(counted.Get().value, 0);  // made afresh on the next use
+  EndThreadCopies();
+  EXPECT_EQ(Counted::alive, 0);
+}
+
+}  // namespace
+}  // namespace bellnest
