@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "com/dispatch.h"
@@ -38,15 +39,16 @@ class Args {
 
 class DispObject;
 
-// IUnknown for a small stand-in object with one interface besides IUnknown: its reference
-// count starts at 1 and the last Release deletes it.
+// IUnknown for a small stand-in object with one interface besides IUnknown (and IDispatch, when
+// that interface is a dual one): its reference count starts at 1 and the last Release deletes it.
 template <class Interface, const IID* kIid>
 class SingleInterface : public Interface {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, *kIid)) return E_NOINTERFACE;
+    const bool dual = std::is_base_of_v<IDispatch, Interface> && IsEqualIID(iid, IID_IDispatch);
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, *kIid) && !dual) return E_NOINTERFACE;
     *out = static_cast<Interface*>(this);
     AddRef();
     return S_OK;

@@ -1,10 +1,10 @@
 // The Options dialog and the in-place sites of its pages.
 #include "standin/options_dialog.h"
 
-
 #include <functional>
 #include <utility>
 
+#include "standin/dispatch_object.h"
 #include "standin/standin.h"
 
 namespace bellnest::standin {
@@ -19,31 +19,13 @@ constexpr int kButtonHeight = 23;
 
 // Outlook's page site as the page sees it: every call goes to the simulated profile's site, and
 // a successful OnStatusChange also tells the dialog, which then reads Dirty.
-class StatusSite final : public PropertyPageSiteDual {
+class StatusSite final : public SingleInterface<PropertyPageSiteDual, &IID_PropertyPageSite> {
  public:
   StatusSite(com::ComPtr<IDispatch> inner, std::function<void()> onStatusChange)
       : inner_(std::move(inner)), onStatusChange_(std::move(onStatusChange)) {
     inner_.As(IID_PropertyPageSite, dual_);
   }
-  virtual ~StatusSite() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) &&
-        !IsEqualIID(iid, IID_PropertyPageSite)) {
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<PropertyPageSiteDual*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
     return inner_->GetTypeInfo(index, lcid, info);
@@ -80,7 +62,6 @@ class StatusSite final : public PropertyPageSiteDual {
   com::ComPtr<IDispatch> inner_;
   com::ComPtr<PropertyPageSiteDual> dual_;
   std::function<void()> onStatusChange_;
-  ULONG refs_ = 1;
 };
 
 }  // namespace

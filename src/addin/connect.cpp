@@ -17,7 +17,7 @@ namespace bellnest::addin {
 
 using com::Caller;
 using com::ComPtr;
-using com::DualDispatch;
+using com::DualInterface;
 using com::Guarded;
 using com::InterfaceEntry;
 using com::RefCounted;
@@ -98,7 +98,7 @@ class EventSink final : public IDispatch, private RefCounted<EventSink> {
 class Connect;
 
 // Whether Outlook works online, read afresh each time the page asks.
-class PPClass final : public _PPClass, private RefCounted<PPClass> {
+class PPClass final : public DualInterface<_PPClass, &IID__PPClass>, private RefCounted<PPClass> {
  public:
   explicit PPClass(ComPtr<IDispatch> application) : application_(std::move(application)) {}
 
@@ -111,15 +111,6 @@ class PPClass final : public _PPClass, private RefCounted<PPClass> {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
-  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    return dispatch_.GetIDsOfNames(iid, names, count, ids);
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* exception, UINT* argumentError) override {
-    return dispatch_.Invoke(static_cast<_PPClass*>(this), id, iid, flags, params, result, exception, argumentError);
-  }
 
   // True unless Outlook says it works offline; a NameSpace that cannot tell counts as online.
   STDMETHODIMP get_Online(VARIANT_BOOL* online) override {
@@ -141,10 +132,9 @@ class PPClass final : public _PPClass, private RefCounted<PPClass> {
   ~PPClass() = default;
 
   ComPtr<IDispatch> application_;
-  DualDispatch dispatch_{IID__PPClass};
 };
 
-class Connect final : public _Connect, private RefCounted<Connect> {
+class Connect final : public DualInterface<_Connect, &IID__Connect>, private RefCounted<Connect> {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     static const InterfaceEntry<Connect> kInterfaces[] = {
@@ -156,15 +146,6 @@ class Connect final : public _Connect, private RefCounted<Connect> {
   }
   STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
   STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
-  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    return dispatch_.GetIDsOfNames(iid, names, count, ids);
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* exception, UINT* argumentError) override {
-    return dispatch_.Invoke(static_cast<_Connect*>(this), id, iid, flags, params, result, exception, argumentError);
-  }
 
   STDMETHODIMP get_PPClass(_PPClass** ppClass) override {
     return Guarded("Connect.PPClass", [&]() -> HRESULT {
@@ -180,22 +161,12 @@ class Connect final : public _Connect, private RefCounted<Connect> {
 
   // IDTExtensibility2 has its own IDispatch (DISPIDs 1-5), so it is a part of the object
   // rather than a second base: both share the object's identity and count.
-  class Extensibility final : public IDTExtensibility2 {
+  class Extensibility final : public DualInterface<IDTExtensibility2, &IID_IDTExtensibility2> {
    public:
     explicit Extensibility(Connect& owner) : owner_(owner) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return owner_.QueryInterface(iid, out); }
     STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-      return dispatch_.GetIDsOfNames(iid, names, count, ids);
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argumentError) override {
-      return dispatch_.Invoke(static_cast<IDTExtensibility2*>(this), id, iid, flags, params, result, exception,
-                              argumentError);
-    }
 
     STDMETHODIMP OnConnection(IDispatch* application, LONG, IDispatch* addInInst, SAFEARRAY**) override {
       return Guarded("IDTExtensibility2.OnConnection",
@@ -212,7 +183,6 @@ class Connect final : public _Connect, private RefCounted<Connect> {
 
    private:
     Connect& owner_;
-    DualDispatch dispatch_{IID_IDTExtensibility2};
   };
 
   // Keeps the Application, makes this object the add-in instance's Object, and listens to
@@ -256,7 +226,6 @@ class Connect final : public _Connect, private RefCounted<Connect> {
   ComPtr<IDispatch> application_;
   ComPtr<IConnectionPoint> events_;
   DWORD cookie_ = 0;
-  DualDispatch dispatch_{IID__Connect};
   Extensibility extensibility_{*this};
 };
 

@@ -124,6 +124,24 @@ class DualDispatch {
   ComPtr<ITypeInfo> info_;  // the interface's vtable half
 };
 
+// A dual interface of this DLL whose IDispatch half is answered from the type library.
+template <class Interface, const IID* kIid>
+class DualInterface : public Interface {
+ public:
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override { return dispatch_.GetTypeInfo(index, info); }
+  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    return dispatch_.GetIDsOfNames(iid, names, count, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* argumentError) override {
+    return dispatch_.Invoke(static_cast<Interface*>(this), id, iid, flags, params, result, exception, argumentError);
+  }
+
+ protected:
+  DualDispatch dispatch_{*kIid};
+};
+
 // "{XXXXXXXX-...}" for a GUID, as the registry writes it.
 std::wstring GuidText(REFGUID guid);
 

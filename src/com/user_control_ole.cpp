@@ -42,7 +42,7 @@ class UserControl final : public IOleObject,
                           public IPersistStreamInit,
                           public IPersistPropertyBag,
                           public IProvideClassInfo2,
-                          public PropertyPage,
+                          public DualInterface<PropertyPage, &IID_PropertyPage>,
                           private PageWindowEvents,
                           private RefCounted<UserControl> {
  public:
@@ -119,13 +119,6 @@ class UserControl final : public IOleObject,
   STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
   STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
 
-  // IDispatch, from the type library's PropertyPage
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
-  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
-  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* exception, UINT* argumentError) override;
-
   // PropertyPage
   STDMETHODIMP GetPageInfo(BSTR* helpFile, LONG* helpContext) override;
   STDMETHODIMP get_Dirty(VARIANT_BOOL* dirty) override;
@@ -167,7 +160,6 @@ class UserControl final : public IOleObject,
   ComPtr<IAdviseSink> viewSink_;
   DWORD viewAspects_ = 0;
   DWORD viewFlags_ = 0;
-  DualDispatch dispatch_{IID_PropertyPage};
   HACCEL accelerators_ = nullptr;
   SIZEL extent_{HimetricFromTwips(PageWindow::kWidthTwips), HimetricFromTwips(PageWindow::kHeightTwips)};
   bool initialized_ = false;
@@ -511,19 +503,6 @@ STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) {
   *guid = GUID_NULL;
   // The page raises no events of its own, so it has no source interface.
   return kind == GUIDKIND_DEFAULT_SOURCE_DISP_IID ? S_OK : E_INVALIDARG;
-}
-
-STDMETHODIMP UserControl::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
-
-STDMETHODIMP UserControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
-
-STDMETHODIMP UserControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  return dispatch_.GetIDsOfNames(iid, names, count, ids);
-}
-
-STDMETHODIMP UserControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                 EXCEPINFO* exception, UINT* argumentError) {
-  return dispatch_.Invoke(static_cast<PropertyPage*>(this), id, iid, flags, params, result, exception, argumentError);
 }
 
 // ---- PropertyPage --------------------------------------------------------------------------
