@@ -40,16 +40,11 @@ void ExpectWholeSession(const std::vector<sim::HostCall>& calls) {
   ASSERT_GT(calls.size(), 100u);
 }
 
-std::vector<sim::FaultRule> SweepFaults(const std::vector<sim::HostCall>& clean,
-                                        const std::set<std::string>* lastAlsoOf) {
-  std::map<std::pair<std::string, std::string>, int> total;
-  for (const sim::HostCall& call : clean) ++total[{call.Kind, call.Method}];
+std::vector<sim::FaultRule> SweepFaults(const std::vector<sim::HostCall>& clean) {
   std::map<std::pair<std::string, std::string>, int> seen;
   std::vector<sim::FaultRule> faults;
   for (const sim::HostCall& call : clean) {
     const int nth = ++seen[{call.Kind, call.Method}];
-    const bool last = nth == total[{call.Kind, call.Method}] && lastAlsoOf && lastAlsoOf->count(call.Kind);
-    if (lastAlsoOf && nth != 1 && !last) continue;
     faults.push_back(sim::MakeFault(call.Kind, call.Method));
     faults.back().Nth = nth;
   }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -25,10 +24,8 @@ bool RunSweptSession(sim::PageSession& page, const std::function<void()>& afterS
 void ExpectWholeSession(const std::vector<sim::HostCall>& calls);
 
 // The faults of a sweep over a clean session's calls, in call order: each call at its own
-// occurrence; or, given lastAlsoOf, the first occurrence of each kind and method, and the last
-// one too for the kinds named there.
-std::vector<sim::FaultRule> SweepFaults(const std::vector<sim::HostCall>& clean,
-                                        const std::set<std::string>* lastAlsoOf = nullptr);
+// occurrence.
+std::vector<sim::FaultRule> SweepFaults(const std::vector<sim::HostCall>& clean);
 
 // "RDOSearchFolder.Stop call #2 fails"; "no fault" for null.
 std::string FaultName(const sim::FaultRule* fault);

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <set>
 
 #include "common/fault_sweep.h"
 #include "standin/standin.h"
@@ -73,18 +72,13 @@ class OptionsFaultSweep : public ::testing::Test {
   std::unique_ptr<tools::DriverWorld> world_ = standin::MakeWindowsWorld();
 };
 
-// A session through COM takes a second or more under Wine (drawing the dialog, mostly): each
-// kind and method fails at its first call, the Reminders search folder's (Stop and Start among
-// them) also at their last: Apply's.
-const std::set<std::string> kLastAlsoOf = {sim::kind::kRdoSearchFolder};
-
 TEST_F(OptionsFaultSweep, EachServedCallFailingInTurnLeavesThePageSafe) {
   const SweptRun clean = RunSession(nullptr);
   ASSERT_TRUE(clean.Completed);
   ASSERT_NO_FATAL_FAILURE(ExpectWholeSession(clean.Calls));
 
   const auto start = std::chrono::steady_clock::now();
-  const std::vector<sim::FaultRule> faults = SweepFaults(clean.Calls, &kLastAlsoOf);
+  const std::vector<sim::FaultRule> faults = SweepFaults(clean.Calls);
   for (const sim::FaultRule& fault : faults) {
     SCOPED_TRACE(FaultName(&fault));
     const SweptRun run = RunSession(&fault);
