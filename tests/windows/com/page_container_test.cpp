@@ -24,6 +24,7 @@
 #include "windows/com/com_test_support.h"
 #include "windows/win32_test_world.h"
 #include "windows/win32_window_test.h"
+#include "windows/win32_window_test.h"
 
 namespace bellnest::com {
 namespace {
@@ -73,6 +74,8 @@ void CALLBACK CloseAboutDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   if (!dialog || !::IsWindowVisible(dialog)) return;
   ::KillTimer(nullptr, timer);
   ++aboutDialogsSeen;
+  ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  win32::SaveScreenshot(dialog, "about_from_page");  // the DLL's own version, icon and texts
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
