@@ -1,7 +1,6 @@
 // The comctl32 folder tree.
 #include "platform/win32/win32_tree_view.h"
 
-#include <algorithm>
 #include <iterator>
 
 #include "platform/win32/resource_ids.h"
@@ -11,7 +10,6 @@ namespace bellnest::win32 {
 
 namespace {
 
-constexpr int32_t kNodeRemoved = 35605;
 constexpr int kImageSize = 16;
 constexpr int kImageCount = 13;
 constexpr COLORREF kImageMask = RGB(192, 192, 192);
@@ -24,21 +22,6 @@ constexpr UINT kUserToggled = WM_APP + 0x4E1;
 // Posted once after Appearance or BorderStyle changed: the window takes the frame they give
 // when the message comes (see ApplyFrame).
 constexpr UINT kFrameChanged = WM_APP + 0x4E2;
-
-ErrorInfo TreeError(int32_t number) {
-  if (number == kNodeRemoved) return ErrorInfo{number, "Control has been deleted", "TreeView"};
-  ErrorInfo e = RuntimeError(number);
-  e.Source = "TreeView";
-  return e;
-}
-
-// Labels sort without regard to case, as in the in-memory tree.
-std::string SortText(const std::string& text) {
-  std::string folded = text;
-  std::transform(folded.begin(), folded.end(), folded.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-  return folded;
-}
 
 UINT ItemState(HWND tree, HTREEITEM item, UINT mask) {
   return static_cast<UINT>(::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
@@ -79,88 +62,7 @@ HIMAGELIST LoadFolderImages() {
   return images;
 }
 
-// A node handle; it outlives its node safely and then fails every call.
-class Win32TreeNode final : public TreeNode {
- public:
-  using Data = Win32TreeView::NodeData;
-  Win32TreeNode(std::shared_ptr<Win32TreeView> tree, std::shared_ptr<Data> data)
-      : tree_(std::move(tree)), data_(std::move(data)) {}
-
-  Result<std::string> Key() override { return Live([&]() -> Result<std::string> { return data_->key; }); }
-  Result<std::string> Text() override {
-    return Live([&]() -> Result<std::string> {
-      wchar_t buffer[1024] = {};
-      TVITEMW tv = {};
-      tv.mask = TVIF_TEXT;
-      tv.hItem = data_->item;
-      tv.pszText = buffer;
-      tv.cchTextMax = static_cast<int>(std::size(buffer));
-      ::SendMessageW(tree_->hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
-      return WideToUtf8(tv.pszText ? tv.pszText : L"");
-    });
-  }
-  Result<int32_t> Index() override {
-    return Live([&]() -> Result<int32_t> { return tree_->index_.IndexOf(data_->slot); });
-  }
-  Result<int32_t> Image() override { return Live([&]() -> Result<int32_t> { return data_->image; }); }
-  Result<bool> Checked() override {
-    return Live([&]() -> Result<bool> {
-      return ItemState(tree_->hwnd_, data_->item, TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-    });
-  }
-  Status PutChecked(bool checked) override {
-    return Live([&]() -> Status {
-      SetItemState(tree_->hwnd_, data_->item, TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1));
-      return {};
-    });
-  }
-  Result<bool> Expanded() override {
-    return Live([&]() -> Result<bool> { return (ItemState(tree_->hwnd_, data_->item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; });
-  }
-  Status PutExpanded(bool expanded) override {
-    return Live([&]() -> Status { return tree_->Expand(data_.get(), expanded); });
-  }
-  Status PutSorted(bool sorted) override {
-    return Live([&]() -> Status {
-      if (data_->sorted != sorted) {
-        data_->sorted = sorted;
-        tree_->Resort(data_.get());
-      }
-      return {};
-    });
-  }
-  Result<int32_t> Children() override {
-    return Live([&]() -> Result<int32_t> { return static_cast<int32_t>(data_->children.size()); });
-  }
-  // Child and Next read the control itself, so they give what the user sees.
-  Result<TreeNodePtr> Child() override {
-    return Live([&]() -> Result<TreeNodePtr> { return Wrap(NextItem(tree_->hwnd_, data_->item, TVGN_CHILD)); });
-  }
-  Result<TreeNodePtr> Next() override {
-    return Live([&]() -> Result<TreeNodePtr> { return Wrap(NextItem(tree_->hwnd_, data_->item, TVGN_NEXT)); });
-  }
-  Result<TreeNodePtr> Root() override {
-    return Live([&]() -> Result<TreeNodePtr> {
-      Data* top = data_.get();
-      while (top->parent) top = top->parent;
-      return tree_->Handle(top);
-    });
-  }
-
- private:
-  template <class F>
-  auto Live(F&& f) -> decltype(f()) {
-    if (!data_->alive) return TreeError(kNodeRemoved);
-    return f();
-  }
-  TreeNodePtr Wrap(HTREEITEM item) {
-    Data* node = tree_->NodeOf(item);
-    return node ? tree_->Handle(node) : TreeNodePtr{};
-  }
-
-  std::shared_ptr<Win32TreeView> tree_;
-  std::shared_ptr<Data> data_;
-};
+Win32TreeView::Win32TreeView() : TreeModel(kImageCount) {}
 
 std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId, const RECT& bounds) {
   std::shared_ptr<Win32TreeView> tree(new Win32TreeView());
@@ -197,7 +99,7 @@ LRESULT CALLBACK Win32TreeView::MessageProc(HWND hwnd, UINT message, WPARAM wPar
   auto* tree = reinterpret_cast<Win32TreeView*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (message == kUserToggled && tree) {
     // The handler may release the page and with it the tree; keep it alive for the call.
-    std::shared_ptr<Win32TreeView> keep = tree->shared_from_this();
+    std::shared_ptr<TreeModel> keep = tree->shared_from_this();
     tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
     return 0;
   }
@@ -209,148 +111,101 @@ LRESULT CALLBACK Win32TreeView::MessageProc(HWND hwnd, UINT message, WPARAM wPar
 }
 
 int CALLBACK Win32TreeView::CompareItems(LPARAM left, LPARAM right, LPARAM) {
-  const auto* a = reinterpret_cast<const NodeData*>(left);
-  const auto* b = reinterpret_cast<const NodeData*>(right);
+  const auto* a = reinterpret_cast<const Node*>(left);
+  const auto* b = reinterpret_cast<const Node*>(right);
   if (*a->position < *b->position) return -1;
   return *b->position < *a->position ? 1 : 0;
 }
 
-TreeNodePtr Win32TreeView::Handle(NodeData* node) {
-  return std::make_shared<Win32TreeNode>(shared_from_this(), slots_[node->slot]);
-}
-
-Win32TreeView::NodeData* Win32TreeView::NodeAt(int32_t index) const {
-  const std::optional<size_t> slot = index_.SlotAt(index);
-  return slot ? slots_[*slot].get() : nullptr;
-}
-
-Win32TreeView::NodeData* Win32TreeView::NodeOf(HTREEITEM item) const {
+TreeModel::Node* Win32TreeView::NodeOf(HTREEITEM item) const {
   if (!item) return nullptr;
   TVITEMW tv = {};
   tv.mask = TVIF_PARAM;
   tv.hItem = item;
   if (!::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
-  auto* node = reinterpret_cast<NodeData*>(tv.lParam);
-  return node && node->alive && node->item == item ? node : nullptr;
+  auto* node = reinterpret_cast<Node*>(tv.lParam);
+  return node && node->alive && TreeItem(*node) == item ? node : nullptr;
+}
+
+TreeNodePtr Win32TreeView::Wrap(HTREEITEM item) {
+  Node* node = NodeOf(item);
+  return node ? Handle(node) : TreeNodePtr{};
 }
 
 HTREEITEM Win32TreeView::ItemOf(int32_t index) const {
-  NodeData* node = NodeAt(index);
-  return node ? node->item : nullptr;
+  Node* node = NodeAt(index);
+  return node ? TreeItem(*node) : nullptr;
 }
 
-void Win32TreeView::Forget(NodeData* node) {
-  for (const ChildRef& ref : node->children) Forget(ref.node);
-  node->children.clear();
-  node->alive = false;
-  if (!node->key.empty()) byKey_.erase(node->key);
-  index_.Remove(node->slot);
+Result<std::string> Win32TreeView::TextOf(Node& node) {
+  wchar_t buffer[1024] = {};
+  TVITEMW tv = {};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = TreeItem(node);
+  tv.pszText = buffer;
+  tv.cchTextMax = static_cast<int>(std::size(buffer));
+  ::SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+  return WideToUtf8(tv.pszText ? tv.pszText : L"");
 }
 
-Status Win32TreeView::NodesClear() {
-  ::SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  for (auto& slot : slots_) slot->alive = false;
-  slots_.clear();
-  index_.Clear();
-  byKey_.clear();
-  topLevel_.clear();
-  return {};
+// Child and Next read the control itself, so they give what the user sees.
+TreeNodePtr Win32TreeView::ChildOf(Node& node) { return Wrap(NextItem(hwnd_, TreeItem(node), TVGN_CHILD)); }
+TreeNodePtr Win32TreeView::NextOf(Node& node) { return Wrap(NextItem(hwnd_, TreeItem(node), TVGN_NEXT)); }
+
+bool Win32TreeView::IsChecked(Node& node) {
+  return ItemState(hwnd_, TreeItem(node), TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
-Result<TreeNodePtr> Win32TreeView::NodesAdd(std::optional<int32_t> relative, int32_t relationship,
-                                            const std::string& key, const std::string& text, int32_t image) {
-  NodeData* parent = nullptr;
-  if (relative) {
-    parent = NodeAt(*relative);
-    if (!parent) return TreeError(err::kTreeIndexOutOfBounds);
-    // Only the child relationship is used by the page.
-    if (relationship != kTvwChild) return TreeError(err::kInvalidProcedureCall);
-  }
-  if (image < 0 || image > kImageCount) return TreeError(err::kTreeIndexOutOfBounds);
-  if (!key.empty() && byKey_.count(key) != 0) return TreeError(err::kTreeKeyNotUnique);
+void Win32TreeView::SetChecked(Node& node, bool checked) {
+  SetItemState(hwnd_, TreeItem(node), TVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1));
+}
 
-  auto data = std::make_shared<NodeData>();
-  data->key = key;
-  data->text = text;
-  data->image = image;
-  data->seq = nextSeq_++;
-  data->parent = parent;
-  Children& siblings = parent ? parent->children : topLevel_;
-  const bool sorted = parent && parent->sorted;
-  data->position = siblings.insert(ChildRef{sorted ? SortText(text) : std::string(), data->seq, data.get()}).first;
+bool Win32TreeView::IsExpanded(Node& node) {
+  return (ItemState(hwnd_, TreeItem(node), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+void Win32TreeView::Hide(Node* node) {
+  ::SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node ? TreeItem(*node) : TVI_ROOT));
+}
+
+Status Win32TreeView::Show(Node& node) {
   // Inserting after the sibling that precedes it keeps the control's order without comctl32's
   // own sorted insertion, which walks every sibling.
-  HTREEITEM after = data->position == siblings.begin() ? TVI_FIRST : std::prev(data->position)->node->item;
+  const Children& siblings = ChildrenOf(node.parent);
+  HTREEITEM after = node.position == siblings.begin() ? TVI_FIRST : TreeItem(*std::prev(node.position)->node);
 
-  std::wstring wide = Utf8ToWide(text);
+  std::wstring wide = Utf8ToWide(node.text);
   TVINSERTSTRUCTW insert = {};
-  insert.hParent = parent ? parent->item : TVI_ROOT;
+  insert.hParent = node.parent ? TreeItem(*node.parent) : TVI_ROOT;
   insert.hInsertAfter = after;
   insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
   insert.item.pszText = wide.data();
-  insert.item.lParam = reinterpret_cast<LPARAM>(data.get());
-  insert.item.iImage = insert.item.iSelectedImage = image > 0 ? image - 1 : I_IMAGENONE;
+  insert.item.lParam = reinterpret_cast<LPARAM>(&node);
+  insert.item.iImage = insert.item.iSelectedImage = node.image > 0 ? node.image - 1 : I_IMAGENONE;
   insert.item.stateMask = TVIS_STATEIMAGEMASK;
   insert.item.state = checkboxes_ ? INDEXTOSTATEIMAGEMASK(1) : 0;
-  data->item = reinterpret_cast<HTREEITEM>(::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-  if (!data->item) {
-    siblings.erase(data->position);
-    return TreeError(err::kInvalidProcedureCall);
-  }
-  data->slot = index_.Append();
-  slots_.push_back(data);
-  if (!key.empty()) byKey_.emplace(key, data.get());
-  return Handle(data.get());
-}
-
-Status Win32TreeView::NodesRemove(int32_t index) {
-  NodeData* node = NodeAt(index);
-  if (!node) return TreeError(err::kTreeIndexOutOfBounds);
-  (node->parent ? node->parent->children : topLevel_).erase(node->position);
-  Forget(node);
-  ::SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->item));
+  HTREEITEM& item = static_cast<Item&>(node).item;
+  item = reinterpret_cast<HTREEITEM>(::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (!item) return Error(err::kInvalidProcedureCall);
   return {};
 }
 
-Result<TreeNodePtr> Win32TreeView::NodesItem(int32_t index) {
-  NodeData* node = NodeAt(index);
-  if (!node) return TreeError(err::kTreeIndexOutOfBounds);
-  return Handle(node);
-}
-
-Result<int32_t> Win32TreeView::NodesCount() { return index_.Count(); }
-
-void Win32TreeView::Resort(NodeData* node) {
-  std::vector<NodeData*> kids;
-  for (const ChildRef& ref : node->children) kids.push_back(ref.node);
-  node->children.clear();
-  for (NodeData* kid : kids) {
-    kid->position = node->children.insert(ChildRef{node->sorted ? SortText(kid->text) : std::string(), kid->seq, kid}).first;
-  }
-  // Fewer than two children are in order already; sorting costs comctl32 a walk of the tree.
-  if (kids.size() < 2) return;
+void Win32TreeView::Reordered(Node& node) {
   TVSORTCB sort = {};
-  sort.hParent = node->item;
+  sort.hParent = TreeItem(node);
   sort.lpfnCompare = &CompareItems;
   ::SendMessageW(hwnd_, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 
 void Win32TreeView::ForgetExpandedOnce(HTREEITEM item) { SetItemState(hwnd_, item, TVIS_EXPANDEDONCE, 0); }
 
-Status Win32TreeView::Expand(NodeData* node, bool expanded) {
-  const HTREEITEM item = node->item;
-  const bool wasExpanded = (ItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-  if (expanded && !wasExpanded && !node->children.empty() && events_) {
-    std::shared_ptr<NodeData> keep = slots_[node->slot];
-    events_->TreeView1_Expand(Handle(node));
-    if (!keep->alive) return {};
-  }
+void Win32TreeView::SetExpanded(Node& node, bool expanded) {
+  const HTREEITEM item = TreeItem(node);
   // comctl32 may announce this expansion too (Wine does, the first time); it has been raised.
   codeExpanding_ = item;
   ::SendMessageW(hwnd_, TVM_EXPAND, expanded ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
   codeExpanding_ = nullptr;
   ForgetExpandedOnce(item);
-  return {};
 }
 
 bool Win32TreeView::OnNotify(const NMHDR& header, LRESULT& result) {
@@ -361,12 +216,12 @@ bool Win32TreeView::OnNotify(const NMHDR& header, LRESULT& result) {
     case TVN_ITEMEXPANDINGA: {
       const auto& view = reinterpret_cast<const NMTREEVIEWW&>(header);
       const HTREEITEM item = view.itemNew.hItem;
-      if ((view.action & TVE_EXPAND) && item != codeExpanding_ && events_) {
-        NodeData* node = NodeOf(item);
+      if ((view.action & TVE_EXPAND) && item != codeExpanding_ && Events()) {
+        Node* node = NodeOf(item);
         const bool collapsed = !(ItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED);
         if (node && collapsed && !node->children.empty()) {
-          std::shared_ptr<Win32TreeView> keep = shared_from_this();
-          events_->TreeView1_Expand(Handle(node));
+          std::shared_ptr<TreeModel> keep = shared_from_this();
+          Events()->TreeView1_Expand(Handle(node));
         }
       }
       return true;
@@ -401,15 +256,15 @@ bool Win32TreeView::OnNotify(const NMHDR& header, LRESULT& result) {
 }
 
 void Win32TreeView::PostUserToggle(HTREEITEM item) {
-  NodeData* node = NodeOf(item);
+  Node* node = NodeOf(item);
   if (!node) return;
   ::PostMessageW(messages_, kUserToggled, static_cast<WPARAM>(node->seq), reinterpret_cast<LPARAM>(item));
 }
 
 void Win32TreeView::RaiseUserToggle(WPARAM seq, HTREEITEM item) {
-  NodeData* node = NodeOf(item);
-  if (!node || static_cast<WPARAM>(node->seq) != seq || !events_) return;
-  events_->TreeView1_NodeCheck(Handle(node));
+  Node* node = NodeOf(item);
+  if (!node || static_cast<WPARAM>(node->seq) != seq || !Events()) return;
+  Events()->TreeView1_NodeCheck(Handle(node));
 }
 
 Status Win32TreeView::PutCheckboxes(bool on) {
@@ -446,26 +301,26 @@ void Win32TreeView::ApplyFrame() {
 }
 
 Status Win32TreeView::PutAppearance(int16_t appearance) {
-  if (appearance != 0 && appearance != 1) return TreeError(err::kInvalidProcedureCall);
+  if (appearance != 0 && appearance != 1) return Error(err::kInvalidProcedureCall);
   appearance_ = appearance;
   ScheduleFrame();
   return {};
 }
 
 Status Win32TreeView::PutBorderStyle(int16_t style) {
-  if (style != 0 && style != 1) return TreeError(err::kInvalidProcedureCall);
+  if (style != 0 && style != 1) return Error(err::kInvalidProcedureCall);
   borderStyle_ = style;
   ScheduleFrame();
   return {};
 }
 
 Status Win32TreeView::PutSelectedItem(const TreeNodePtr& node) {
-  if (!node) return TreeError(err::kObjectNotSet);
+  if (!node) return Error(err::kObjectNotSet);
   Result<int32_t> index = node->Index();
   if (!index.Ok()) return index.Error();
-  NodeData* data = NodeAt(index.Value());
-  if (!data) return TreeError(err::kTreeIndexOutOfBounds);
-  ::SendMessageW(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(data->item));
+  Node* data = NodeAt(index.Value());
+  if (!data) return Error(err::kTreeIndexOutOfBounds);
+  ::SendMessageW(hwnd_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(TreeItem(*data)));
   return {};
 }
 
