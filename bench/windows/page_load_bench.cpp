@@ -132,6 +132,14 @@ int Run() {
     std::fprintf(stderr, "could not register the RDO stand-in: 0x%08lx\n", static_cast<unsigned long>(rdo.Outcome()));
     return 1;
   }
+  // Outlook has the system libraries the page imports loaded long before it opens its Options
+  // dialog (its own windows use them); without them here, each run would time their loading
+  // and unloading along with the page's.
+  for (const wchar_t* library : {L"comctl32.dll", L"gdi32.dll", L"shlwapi.dll", L"version.dll"}) {
+    ::LoadLibraryW(library);
+  }
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES};
+  ::InitCommonControlsEx(&controls);
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = &::DefWindowProcW;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
