@@ -112,6 +112,7 @@ struct AboutSeen {
   static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog = ::FindWindowW(kAboutBoxClass, L"About Bellnest");
     if (!dialog) return;
+    if (id == pressTimer && !::IsWindowVisible(dialog)) return;
     ::KillTimer(nullptr, id);
     if (id != pressTimer) {
       forced = true;
@@ -128,7 +129,10 @@ struct AboutSeen {
     description = TextOf(::GetDlgItem(dialog, 201));
     company = TextOf(::GetDlgItem(dialog, 205));
     if (key == VK_ESCAPE) SaveScreenshot(dialog, "about");
-    PostKey(::GetFocus(), key);
+    // To the control that has the dialog's focus: while other tests' windows come and go, the
+    // dialog need not be the active window, and the thread's focus may be elsewhere.
+    const HWND focus = ::GetFocus();
+    PostKey(focus && ::IsChild(dialog, focus) ? focus : ::GetDlgItem(dialog, IDOK), key);
   }
 };
 
