@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/page_fixture.h"
+#include "common/tree_suite.h"
 #include "folder_tree/pick_folders.h"
 #include "page/user_control.h"
 #include "sim/memory_tree.h"
@@ -14,6 +15,9 @@ namespace bellnest {
 namespace {
 
 using Paths = std::vector<std::string>;
+
+std::shared_ptr<TreeView> MakeMemoryTree() { return sim::MemoryTree::Create(); }
+INSTANTIATE_TEST_SUITE_P(Native, TreeSuite, testing::Values(&MakeMemoryTree));
 
 class FolderTree : public testing_support::SessionTest {
  protected:

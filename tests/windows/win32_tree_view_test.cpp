@@ -1,19 +1,29 @@
-// The comctl32 folder tree against the semantics the page relies on (those of the in-memory
-// tree): indexes, keys, sorting, Expand on every expansion by code or by the user, NodeCheck
-// only for the user's own toggles, sent as real mouse and key messages.
+// The comctl32 folder tree: the shared tree suite (indexes, keys, images, sorting, UTF-8 text
+// read back from the control as Unicode) against it, and what only the control shows: the
+// items it holds, Expand on every expansion by code or by the user, NodeCheck only for the
+// user's own toggles, sent as real mouse and key messages.
 #include "platform/win32/win32_tree_view.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/tree_suite.h"
 #include "windows/win32_window_test.h"
 
 namespace bellnest::win32 {
 namespace {
+
+// The tree of a page window, which it keeps alive.
+std::shared_ptr<TreeView> MakeWin32Tree() {
+  auto window = std::make_shared<TestPageWindow>();
+  return window->Window() ? std::shared_ptr<TreeView>(window, window->Page().Tree().get()) : nullptr;
+}
+INSTANTIATE_TEST_SUITE_P(Win32, TreeSuite, testing::Values(&MakeWin32Tree));
 
 // Records the tree's events; Expand reloads the node's children as the page does.
 class Recorder final : public TreeViewEvents {
@@ -46,23 +56,6 @@ class Win32TreeTest : public ::testing::Test {
     tree_ = window_.Page().Tree();
     tree_->SetEvents(&recorder_);
   }
-  TreeNodePtr Add(std::optional<int32_t> parent, const std::string& key, const std::string& text) {
-    TreeNodePtr node = tree_->NodesAdd(parent, kTvwChild, key, text, 12).Value();
-    EXPECT_TRUE(node->PutSorted(true).Ok());
-    return node;
-  }
-  std::vector<std::string> ChildTexts(const TreeNodePtr& node) {
-    std::vector<std::string> texts;
-    for (TreeNodePtr child = node->Child().Value(); child; child = child->Next().Value()) {
-      texts.push_back(child->Text().Value());
-    }
-    return texts;
-  }
-  std::vector<std::string> KeysByIndex() {
-    std::vector<std::string> keys;
-    for (int32_t i = 1; i <= tree_->NodesCount().Value(); ++i) keys.push_back(tree_->NodesItem(i).Value()->Key().Value());
-    return keys;
-  }
   // A node's label as the control draws it.
   RECT LabelRect(int32_t index) {
     RECT r{};
@@ -83,52 +76,10 @@ class Win32TreeTest : public ::testing::Test {
   Recorder recorder_{*window_.Page().Tree()};
 };
 
-TEST_F(Win32TreeTest, IndexesFollowInsertionOrderAndShiftWhenASubtreeGoes) {
-  TreeNodePtr root = Add(std::nullopt, "R", "Root");
-  TreeNodePtr b = Add(1, "B", "beta");
-  Add(1, "A", "Alpha");
-  Add(b->Index().Value(), "B1", "b one");
-  Add(b->Index().Value(), "B2", "b two");
-  TreeNodePtr c = Add(1, "C", "gamma");
-  EXPECT_EQ(KeysByIndex(), (std::vector<std::string>{"R", "B", "A", "B1", "B2", "C"}));
-  EXPECT_EQ(c->Index().Value(), 6);
-
-  ASSERT_TRUE(tree_->NodesRemove(2).Ok());  // beta and its two children
-  EXPECT_EQ(KeysByIndex(), (std::vector<std::string>{"R", "A", "C"}));
-  EXPECT_EQ(c->Index().Value(), 3);
-  EXPECT_EQ(b->Key().Error().Number, 35605);  // a handle of a removed node fails
-  EXPECT_EQ(tree_->NodesItem(4).Error().Number, err::kTreeIndexOutOfBounds);
-  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Alpha", "gamma"}));
-  // A key in the tree fails with 35602; the key of a removed node can be used again.
-  Result<TreeNodePtr> again = tree_->NodesAdd(1, kTvwChild, "A", "second", 12);
-  ASSERT_FALSE(again.Ok());
-  EXPECT_EQ(again.Error().Number, err::kTreeKeyNotUnique);
-  EXPECT_EQ(again.Error().Description, RuntimeError(err::kTreeKeyNotUnique).Description);
-  EXPECT_TRUE(tree_->NodesAdd(1, kTvwChild, "B", "beta again", 12).Ok());
-  EXPECT_EQ(::SendMessageW(tree_->Window(), TVM_GETCOUNT, 0, 0), 4);
-  ASSERT_TRUE(tree_->NodesClear().Ok());
-  EXPECT_EQ(tree_->NodesCount().Value(), 0);
-  EXPECT_EQ(::SendMessageW(tree_->Window(), TVM_GETCOUNT, 0, 0), 0);
-}
-
-TEST_F(Win32TreeTest, TheControlShowsChildrenOfASortedNodeInCaseFoldedOrderOthersInInsertionOrder) {
-  TreeNodePtr root = tree_->NodesAdd(std::nullopt, kTvwChild, "R", "Root", 1).Value();
-  for (const char* text : {"delta", "Alpha", "charlie", "Bravo", "alpha 2"}) {
-    ASSERT_TRUE(tree_->NodesAdd(1, kTvwChild, text, text, 13).Ok());
-  }
-  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"delta", "Alpha", "charlie", "Bravo", "alpha 2"}));
-  ASSERT_TRUE(root->PutSorted(true).Ok());
-  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Alpha", "alpha 2", "Bravo", "charlie", "delta"}));
-  ASSERT_TRUE(tree_->NodesAdd(1, kTvwChild, "B", "beta \xC3\xA9", 13).Ok());  // UTF-8 shown as Unicode
-  EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"Alpha", "alpha 2", "beta \xC3\xA9", "Bravo", "charlie", "delta"}));
-  // Indexes stay in insertion order whatever the display order.
-  EXPECT_EQ(tree_->NodesItem(2).Value()->Key().Value(), "delta");
-}
-
 TEST_F(Win32TreeTest, ExpandIsRaisedSynchronouslyEveryTimeCodeOrTheUserExpandsACollapsedNode) {
   recorder_.Loads["R"] = {"Inbox", "Calendar"};
-  TreeNodePtr root = Add(std::nullopt, "R", "Root");
-  Add(1, "RD", "");
+  TreeNodePtr root = AddSorted(*tree_, std::nullopt, "R", "Root");
+  AddSorted(*tree_, 1, "RD", "");
   struct Step {
     const char* how;
     bool expand;
@@ -159,12 +110,16 @@ TEST_F(Win32TreeTest, ExpandIsRaisedSynchronouslyEveryTimeCodeOrTheUserExpandsAC
     }
   }
   EXPECT_EQ(tree_->NodesCount().Value(), 5);  // root, two folders, their placeholders
+  // Each reload took the old items off the control; clearing takes them all.
+  EXPECT_EQ(::SendMessageW(tree_->Window(), TVM_GETCOUNT, 0, 0), 5);
+  ASSERT_TRUE(tree_->NodesClear().Ok());
+  EXPECT_EQ(::SendMessageW(tree_->Window(), TVM_GETCOUNT, 0, 0), 0);
 }
 
 TEST_F(Win32TreeTest, NodeCheckComesOnlyFromTheUsersClickOnTheCheckBoxOrSpaceWithTheNewState) {
   recorder_.Loads["R"] = {"Bravo", "Alpha"};
-  Add(std::nullopt, "R", "Root");
-  Add(1, "RD", "");
+  AddSorted(*tree_, std::nullopt, "R", "Root");
+  AddSorted(*tree_, 1, "RD", "");
   ASSERT_TRUE(tree_->NodesItem(1).Value()->PutExpanded(true).Ok());  // Bravo 2, Alpha 4
   recorder_.Events.clear();
 
