@@ -63,18 +63,24 @@ void DrainMessages(const std::function<bool(MSG&)>& translate) {
 
 namespace {
 
-// The window's pixels as bottom-up 24-bit rows padded to four bytes; empty on failure.
-std::vector<uint8_t> Capture(HWND window, int& width, int& height) {
-  RECT r;
-  if (!::GetWindowRect(window, &r)) return {};
-  width = r.right - r.left;
-  height = r.bottom - r.top;
+// A bottom-up 24-bit bitmap of the given size.
+BITMAPINFOHEADER Bitmap24(int width, int height) {
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
   header.biWidth = width;
   header.biHeight = height;
   header.biPlanes = 1;
   header.biBitCount = 24;
+  return header;
+}
+
+// The window's pixels as bottom-up 24-bit rows padded to four bytes; empty on failure.
+std::vector<uint8_t> Capture(HWND window, int& width, int& height) {
+  RECT r;
+  if (!::GetWindowRect(window, &r)) return {};
+  width = r.right - r.left;
+  height = r.bottom - r.top;
+  BITMAPINFOHEADER header = Bitmap24(width, height);
   const size_t stride = ((static_cast<size_t>(width) * 3 + 3) / 4) * 4;
   std::vector<uint8_t> pixels(stride * static_cast<size_t>(height));
   HDC screen = ::GetDC(nullptr);
@@ -125,12 +131,7 @@ bool SaveBmp(HWND window, const std::filesystem::path& file) {
   int width = 0, height = 0;
   const std::vector<uint8_t> pixels = Capture(window, width, height);
   if (pixels.empty()) return false;
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
+  BITMAPINFOHEADER header = Bitmap24(width, height);
   header.biSizeImage = static_cast<DWORD>(pixels.size());
   const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
   const BITMAPFILEHEADER fileHeader = {0x4D42, offset + header.biSizeImage, 0, 0, offset};
