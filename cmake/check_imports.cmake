@@ -1,7 +1,10 @@
 # Fails when a Windows binary imports a DLL that is not part of Windows: the product must run
 # on a bare machine, with the C++ runtime, libgcc and winpthreads linked in statically. With
-# MAX_BYTES, also when the file is larger than that.
-#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DBINARY=<file.exe|file.dll> [-DMAX_BYTES=n] -P check_imports.cmake
+# MAX_BYTES, also when the file is larger than that. With EXPORTS (a list), also when the DLL
+# exports anything but exactly those names: a 32-bit stdcall export keeps its "@n" decoration
+# unless the .def file strips it, and Windows then cannot find the entry point by its name.
+#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DBINARY=<file.exe|file.dll> [-DMAX_BYTES=n]
+#         [-DEXPORTS=a;b;...] -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT OBJDUMP OR NOT BINARY)
@@ -43,4 +46,20 @@ foreach(entry IN LISTS entries)
 endforeach()
 if(foreign)
   message(FATAL_ERROR "${BINARY} imports DLLs that are not part of Windows: ${foreign}")
+endif()
+
+if(EXPORTS)
+  # The export table's name rows: "[ordinal] Name" after "[Ordinal/Name Pointer] Table".
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[ 0-9]+\\] [^\n]+\n)*)" table "${dump}")
+  # (Brackets would split CMake lists oddly: the names go on alone, a line each.)
+  string(REGEX REPLACE "[ \t]+\\[[ 0-9]+\\] " "" names "${CMAKE_MATCH_1}")
+  string(STRIP "${names}" names)
+  string(REPLACE "\n" ";" exported "${names}")
+  list(SORT exported)
+  set(expected ${EXPORTS})
+  list(SORT expected)
+  message(STATUS "exports ${exported}")
+  if(NOT exported STREQUAL expected)
+    message(FATAL_ERROR "${BINARY} exports [${exported}], expected exactly [${expected}]")
+  endif()
 endif()

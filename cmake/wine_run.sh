@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The cross-compiling emulator of the 64-bit Windows build: runs a Windows program under
-# wine64 in the build tree's own Wine prefix, so tests never touch a user's ~/.wine.
+# The cross-compiling emulator of both Windows builds: runs a Windows program under wine64 in
+# the build tree's own Wine prefix, so tests never touch a user's ~/.wine. wine64 hands a 32-bit
+# program to Wine's 32-bit side (WoW64), which needs Debian's wine32 and, on a kernel that runs
+# no 32-bit program, qemu-user-static registered for them (bellnest.sh sets both up).
 #   wine_run.sh <prefix folder> <program.exe | builtin program> [arguments]
 # The first use creates the prefix (wineboot, tens of seconds); concurrent first uses wait for
 # one another on a lock instead of booting the same prefix twice.
@@ -41,6 +43,19 @@ if [ ! -e "$ready" ]; then
     touch "$ready"
   fi
   exec 9>&-
+fi
+
+# A 32-bit program needs the prefix's 32-bit side, made only when 32-bit programs could run at
+# its boot: say so rather than let Wine fail obscurely.
+program=${1:-}
+if [[ "$program" == *.exe || "$program" == *.EXE ]] && [ -f "$program" ] &&
+   [ "$(od -An -tx1 -j "$(( $(od -An -tu4 -j 60 -N4 "$program") + 4 ))" -N2 "$program" | tr -d ' ')" = 4c01 ] &&
+   [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+  echo "wine_run.sh: $program is a 32-bit program, and the Wine prefix $prefix has no 32-bit side:" \
+       "32-bit programs could not run when it was made (install wine32:i386; on a kernel without" \
+       "32-bit support, qemu-user-static registered in binfmt_misc; ./bellnest.sh does both as root)," \
+       "then remove the prefix" >&2
+  exit 126
 fi
 
 # Wine's own fonts (package fonts-wine: Tahoma, MS Sans Serif and the rest of the dialog fonts)

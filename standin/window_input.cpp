@@ -25,6 +25,34 @@ void PostKey(HWND window, WPARAM key, wchar_t character) {
 
 namespace {
 
+struct WindowSearch {
+  const wchar_t* className;
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM data) {
+  auto& s = *reinterpret_cast<WindowSearch*>(data);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (process != ::GetCurrentProcessId()) return TRUE;
+  wchar_t text[256] = {};
+  if (s.className && (!::GetClassNameW(window, text, 256) || ::lstrcmpiW(text, s.className) != 0)) return TRUE;
+  if (s.title && (::GetWindowTextW(window, text, 256) < 0 || ::lstrcmpW(text, s.title) != 0)) return TRUE;
+  s.found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindOwnWindow(const wchar_t* className, const wchar_t* title) {
+  WindowSearch search{className, title, nullptr};
+  ::EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+namespace {
+
 bool PumpOnce(const std::function<bool(MSG&)>& translate) {
   MSG message;
   bool any = false;

@@ -21,6 +21,11 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000,
 // Runs the pump until nothing is queued: what a click set off has run.
 void DrainMessages(const std::function<bool(MSG&)>& translate = nullptr);
 
+// A visible or hidden top-level window of this process with that class and title (either may
+// be null to match any). Other programs on the same desktop (tests run side by side) may show
+// windows of the same class and title; they are never ours to press keys on.
+HWND FindOwnWindow(const wchar_t* className, const wchar_t* title);
+
 // The window as it is on the screen, as a 24-bit BMP or a PNG (by the file's extension).
 bool SaveBmp(HWND window, const std::filesystem::path& file);
 bool SavePng(HWND window, const std::filesystem::path& file);

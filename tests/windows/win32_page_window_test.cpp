@@ -110,7 +110,7 @@ struct AboutSeen {
   static inline std::string version, description, company;
 
   static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = ::FindWindowW(kAboutBoxClass, L"About Bellnest");
+    HWND dialog = standin::FindOwnWindow(kAboutBoxClass, L"About Bellnest");
     if (!dialog) return;
     if (id == pressTimer && !::IsWindowVisible(dialog)) return;
     ::KillTimer(nullptr, id);

@@ -74,7 +74,8 @@ TEST_F(ComServerTest, RegistersPerUserAndPerMachineAndUnregistersExactlyItsOwnKe
                               OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE));
     EXPECT_EQ(ReadValue(c.hive, clsid + L"\\TypeLib"), Guid(LIBID_PPBellnest));
     EXPECT_EQ(ReadValue(c.hive, clsid + L"\\Version"), L"1.0");
-    EXPECT_EQ(ReadValue(c.hive, library + L"\\1.0\\0\\win64"), DllPath());
+    // A type library's path is kept per bitness of the DLL that holds it.
+    EXPECT_EQ(ReadValue(c.hive, library + (sizeof(void*) == 8 ? L"\\1.0\\0\\win64" : L"\\1.0\\0\\win32")), DllPath());
     if (!c.perUser) {  // Wine finds per-user registrations of type libraries no more than of classes
       ComPtr<ITypeLib> registered;
       EXPECT_EQ(::LoadRegTypeLib(LIBID_PPBellnest, 1, 0, 0, registered.Put()), S_OK);

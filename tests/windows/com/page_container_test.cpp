@@ -21,6 +21,7 @@
 #include "support/error_log.h"
 #include "support/local_data_folder.h"
 #include "standin/standin.h"
+#include "standin/window_input.h"
 #include "windows/com/com_test_support.h"
 #include "windows/win32_test_world.h"
 #include "windows/win32_window_test.h"
@@ -70,7 +71,7 @@ PixelCounts CountPixels(HDC dc, HBITMAP bitmap, int width, int height, COLORREF 
 // Closes the About dialog once it is up (it runs its own modal loop).
 int aboutDialogsSeen = 0;
 void CALLBACK CloseAboutDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND dialog = ::FindWindowW(nullptr, L"About Bellnest");
+  HWND dialog = standin::FindOwnWindow(nullptr, L"About Bellnest");
   if (!dialog || !::IsWindowVisible(dialog)) return;
   ::KillTimer(nullptr, timer);
   ++aboutDialogsSeen;
@@ -85,7 +86,7 @@ HRESULT Key(IOleInPlaceActiveObject& control, HWND to, UINT message, WPARAM key)
   return control.TranslateAccelerator(&m);
 }
 
-HWND HelpWindow() { return ::FindWindowA("HH Parent", "Bellnest Help"); }
+HWND HelpWindow() { return standin::FindOwnWindow(L"HH Parent", L"Bellnest Help"); }
 
 VARIANT_BOOL Dirty(PropertyPage& page) {
   VARIANT_BOOL dirty = VARIANT_FALSE;
