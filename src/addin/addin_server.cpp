@@ -1,6 +1,6 @@
 // What BellnestConnect.dll serves and registers: the add-in class, creatable by its ProgID, its
 // type library, and its entry in Outlook's list of add-ins (loaded at start-up). Unregistering
-// removes that entry and leaves Outlook's own Addins key.
+// the last bitness removes that entry and leaves Outlook's own Addins key.
 #include "addin/bellnest_connect_h.h"
 #include "addin/connect.h"
 #include "com/class_factory.h"
@@ -43,10 +43,12 @@ std::vector<RegistryEntry> RegistrationEntries(const std::wstring& modulePath) {
   return entries;
 }
 
-std::vector<std::wstring> RegistrationRoots() {
+RegistrationRoots ServerRoots() {
   const std::wstring classes = kClassesKey;
-  return {classes + L"CLSID\\" + GuidText(CLSID_Connect), classes + addin::kAddinProgId,
-          classes + L"TypeLib\\" + GuidText(LIBID_BellnestConnect), std::wstring(kAddinsKey) + addin::kAddinProgId};
+  return {CLSID_Connect,
+          LIBID_BellnestConnect,
+          {classes + L"CLSID\\" + GuidText(CLSID_Connect)},
+          {classes + addin::kAddinProgId, std::wstring(kAddinsKey) + addin::kAddinProgId}};
 }
 
 }  // namespace bellnest::com

@@ -44,11 +44,12 @@ std::vector<RegistryEntry> RegistrationEntries(const std::wstring& modulePath) {
   return entries;
 }
 
-std::vector<std::wstring> RegistrationRoots() {
+RegistrationRoots ServerRoots() {
   const std::wstring classes = kClassesKey;
-  return {classes + L"CLSID\\" + GuidText(CLSID_UserControl1), classes + kControlProgId,
-          classes + L"TypeLib\\" + GuidText(LIBID_PPBellnest),
-          classes + L"Interface\\" + GuidText(IID__clsPPSearchFolders)};
+  return {CLSID_UserControl1,
+          LIBID_PPBellnest,
+          {classes + L"CLSID\\" + GuidText(CLSID_UserControl1), classes + L"Interface\\" + GuidText(IID__clsPPSearchFolders)},
+          {classes + kControlProgId}};
 }
 
 }  // namespace bellnest::com

@@ -1,5 +1,5 @@
 // Registration writes plain registry values from the DLL's table and unregistration deletes
-// the table's root keys.
+// the table's root keys, those both bitnesses share only with the last bitness.
 #include "com/registration.h"
 
 #include <shlwapi.h>
@@ -27,6 +27,16 @@ LSTATUS WriteEntry(HKEY hive, const RegistryEntry& entry) {
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
+bool HasSubkeys(HKEY hive, const std::wstring& key) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExW(hive, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+  win32::ScopedRegKey opened(raw);
+  DWORD subkeys = 0;
+  return ::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys > 0;
+}
+
 }  // namespace
 
 std::vector<RegistryEntry> ClassKeys(REFCLSID clsid, const std::wstring& progId, const std::wstring& name,
@@ -50,7 +60,7 @@ std::vector<RegistryEntry> TypeLibraryKeys(REFGUID libid, const std::wstring& na
   const size_t slash = modulePath.find_last_of(L'\\');
   return {
       {library, L"", name},
-      {library + L"\\0\\" + (sizeof(void*) == 8 ? L"win64" : L"win32"), L"", modulePath},
+      {library + L"\\0\\" + kLibraryPlatform, L"", modulePath},
       {library + L"\\FLAGS", L"", L"0"},
       {library + L"\\HELPDIR", L"", slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash)},
   };
@@ -78,11 +88,32 @@ HRESULT RegisterServer(RegistrationScope scope) {
 
 HRESULT UnregisterServer(RegistrationScope scope) {
   return Guarded("DllUnregisterServer", [&]() -> HRESULT {
+    const HKEY hive = Hive(scope);
+    const RegistrationRoots roots = ServerRoots();
     HRESULT result = S_OK;
-    for (const std::wstring& root : RegistrationRoots()) {
-      const auto status = static_cast<LONG>(::SHDeleteKeyW(Hive(scope), root.c_str()));
+    auto remove = [&](const std::wstring& key) {
+      const auto status = static_cast<LONG>(::SHDeleteKeyW(hive, key.c_str()));
       // A key that is already gone is what unregistering asks for.
       if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) result = SELFREG_E_CLASS;
+    };
+    for (const std::wstring& root : roots.Own) remove(root);
+
+    const std::wstring library = kClassesKey + std::wstring(L"TypeLib\\") + GuidText(roots.Library);
+    const std::wstring paths = library + L"\\" + kLibraryVersion + L"\\0";
+    remove(paths + L"\\" + kLibraryPlatform);
+    if (!HasSubkeys(hive, paths)) remove(library);
+
+    // The other bitness's view of the class key: the 32-bit one from a 64-bit DLL and back.
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const std::wstring otherServer = kClassesKey + std::wstring(L"CLSID\\") + GuidText(roots.Class) + L"\\InprocServer32";
+    HKEY other = nullptr;
+    const bool otherRegistered = ::RegOpenKeyExW(hive, otherServer.c_str(), 0, KEY_READ | otherView, &other) == ERROR_SUCCESS;
+    if (other) ::RegCloseKey(other);
+    for (const std::wstring& root : roots.Shared) {
+      // Per machine, the registry keeps Software apart per bitness but for most of its Classes:
+      // there a key outside Classes (Outlook's add-in list) belongs to this bitness alone.
+      const bool own = scope == RegistrationScope::Machine && root.rfind(kClassesKey, 0) != 0;
+      if (own || !otherRegistered) remove(root);
     }
     return result;
   });
