@@ -7,11 +7,12 @@
 #                                           dialog for a person; see docs/page-driver.md)
 #   ./bellnest.sh page --native [...]       the same with the native page driver
 #   ./bellnest.sh test                      build and run every test (native, sanitizers, clang with
-#                                           each fuzz target for 20 s, and the Windows builds:
-#                                           64-bit tests under Wine, 32-bit built)
+#                                           each fuzz target for 20 s, and both Windows builds'
+#                                           tests under Wine)
 #   ./bellnest.sh fuzz [seconds]            build the clang preset and run each fuzz target for that
 #                                           long (default 60 s)
-#   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks
+#   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks (the Windows ones for both
+#                                           bitnesses)
 #   ./bellnest.sh dist                      build both Windows presets, the help file and both
 #                                           installers, and a zip of the DLLs with their SHA-256
 #                                           checksums, into dist/
@@ -24,11 +25,15 @@ NATIVE_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmar
 CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 FUZZ_TARGETS=(reg_file profile driver)
 # Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
-# (libwine-dev), the Wine that runs the 64-bit tests, a virtual X display for its windows and
+# (libwine-dev), the Wine that runs the tests (its 32-bit side: setup_32bit), a virtual X display for its windows and
 # ImageMagick for their screenshots, Wine's own dialog fonts, chmcmd (fp-utils) for the help file, NSIS for the installers
 # and zip for the DLL archive.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64 xvfb
                   imagemagick fonts-wine fp-utils nsis zip)
+# The 32-bit side of Wine (WoW64), which runs the 32-bit tests.
+WINE32_PACKAGES=(wine32:i386)
+# The i386 ELF magic and mask binfmt_misc matches 32-bit programs by.
+I386_BINFMT=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F'
 
 install_missing() {
   local missing=()
@@ -44,11 +49,70 @@ install_missing() {
   fi
 }
 
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# 32-bit Windows programs under Wine: Debian's wine32 beside wine64 and, on a kernel that runs no
+# 32-bit program (these machines), qemu's i386 emulator registered in binfmt_misc with the F flag
+# (the emulator is opened once, at registration). qemu 8 or later: 7.2 (Debian 12's own) ignores
+# the fixed-address mappings Wine reserves its address space with, and every 32-bit process
+# then spends about a minute reserving it 64 KB at a time; bookworm-backports has a newer one.
+# Fails with the reason when 32-bit programs still cannot run.
+setup_32bit() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "== adding the i386 architecture for wine32"
+    as_root dpkg --add-architecture i386
+    as_root apt-get update -qq
+  fi
+  install_missing "${WINE32_PACKAGES[@]}"
+  local binfmt=/proc/sys/fs/binfmt_misc
+  # A kernel that runs 32-bit programs itself needs no emulator.
+  if [ -e $binfmt/qemu-i386 ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    local fresh=0 version
+    version=$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null) || version=
+    if [ -z "$version" ] || ! dpkg --compare-versions "$version" ge 1:8; then
+      install_recent_qemu
+      fresh=1
+    fi
+    [ -e $binfmt/register ] || as_root mount -t binfmt_misc binfmt_misc $binfmt || true
+    # A registration made before the emulator changed still runs the old one.
+    if [ -e $binfmt/qemu-i386 ] && [ $fresh = 1 ]; then echo -1 | as_root tee $binfmt/qemu-i386 >/dev/null || true; fi
+    if [ ! -e $binfmt/qemu-i386 ] && [ -e $binfmt/register ]; then
+      echo "== registering qemu-i386-static for 32-bit programs"
+      printf '%b' "$I386_BINFMT" | as_root tee $binfmt/register >/dev/null || true
+    fi
+  fi
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "$0: 32-bit programs cannot run here, so the 32-bit Windows tests cannot: /usr/lib/wine/wine fails." >&2
+    echo "  Needed: wine32:i386 and, on a kernel without 32-bit support, qemu-user-static (8 or later)" >&2
+    echo "  registered for i386 programs in $binfmt (this script does both when run as root)." >&2
+    return 1
+  fi
+}
+
+install_recent_qemu() {
+  local codename
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  local release=()
+  if [ "$codename" = bookworm ]; then
+    echo "deb http://deb.debian.org/debian bookworm-backports main" | as_root tee /etc/apt/sources.list.d/bellnest-backports.list >/dev/null
+    release=(-t bookworm-backports)
+  fi
+  echo "== installing qemu-user-static ${release[*]}"
+  as_root apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${release[@]}" qemu-user-static
+}
+
 build() {
   local preset=$1
   shift
   cmake --preset "$preset" "$@" >/dev/null
   cmake --build --preset "$preset" -j "$JOBS"
+}
+
+# Both Windows builds, the 32-bit one first (see the test command).
+build_windows() {
+  timed "windows-i686: build" build windows-i686
+  timed "windows-x64: build" build windows-x64 -DBELLNEST_I686_BUILD="$PWD/build/windows-i686"
 }
 
 # Runs a step and says how long it took.
@@ -120,18 +184,14 @@ case "$cmd" in
     timed "clang: test" ctest --preset clang -j "$JOBS"
     timed "clang: fuzz" run_fuzzers 20
     install_missing "${WINDOWS_PACKAGES[@]}"
-    # The 32-bit build first: the installers of the 64-bit tree carry its DLL too.
-    for preset in windows-i686 windows-x64; do
-      timed "$preset: build" build "$preset" -DBELLNEST_I686_BUILD="$PWD/build/windows-i686"
-      # 64-bit: every test under Wine; 32-bit: the system-DLL check only, as Wine here cannot
-      # run 32-bit programs.
-      # Wine needs an X display for windows (the page, its controls, the About dialog): a
-      # virtual one when there is none.
-      if [ -z "${DISPLAY:-}" ] && [ "$preset" = windows-x64 ]; then
-        timed "$preset: test" xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$preset" -j "$JOBS"
-      else
-        timed "$preset: test" ctest --preset "$preset" -j "$JOBS"
-      fi
+    setup_32bit
+    # The 32-bit build first: the 64-bit tree's installers carry its DLLs, and its tests of both
+    # bitnesses side by side and of the x86 installer use them.
+    build_windows
+    # Every Windows test of each bitness under Wine, each bitness in a Wine prefix of its own
+    # with a private virtual display when there is none (cmake/wine_run.sh).
+    for preset in windows-x64 windows-i686; do
+      timed "$preset: test" ctest --preset "$preset" -j "$JOBS"
     done
     ;;
   fuzz)
@@ -143,17 +203,21 @@ case "$cmd" in
     install_missing "${NATIVE_PACKAGES[@]}"
     build native
     build/native/bench/bellnest_bench "$@"
-    # The Windows world's benchmark programs, under Wine.
+    # The Windows world's benchmark programs under Wine, for each bitness (the 32-bit ones run
+    # under emulation here: compare them between runs, not with the 64-bit ones).
     install_missing "${WINDOWS_PACKAGES[@]}"
-    build windows-x64 >/dev/null
+    setup_32bit
+    build_windows >/dev/null
     for bench in tree_expand host_call addin_start page_load options; do
-      cmake/wine_run.sh build/windows-x64/wineprefix build/windows-x64/bellnest_${bench}_bench.exe
+      for preset in windows-x64 windows-i686; do
+        echo "== $bench ($preset)"
+        cmake/wine_run.sh build/$preset/wineprefix build/$preset/bellnest_${bench}_bench.exe
+      done
     done
     ;;
   dist)
     install_missing "${WINDOWS_PACKAGES[@]}"
-    timed "windows-i686: build" build windows-i686
-    timed "windows-x64: build" build windows-x64 -DBELLNEST_I686_BUILD="$PWD/build/windows-i686"
+    build_windows
     rm -rf dist && mkdir -p dist/dlls/x64 dist/dlls/x86
     cp build/windows-x64/installer/BellnestSetup.exe build/windows-x64/installer/BellnestSetup-x64.exe dist/
     for bits in x64:windows-x64 x86:windows-i686; do

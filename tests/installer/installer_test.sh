@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# The 64-bit installer as a user meets it, in a fresh Wine prefix of its own: refused while
-# Outlook runs; a silent install with its files, registration and uninstall entry; the Outlook
-# stand-in loading the add-in and showing the page from the installed DLLs; a reinstall over it
-# that keeps the user's data; a silent uninstall that keeps it and leaves nothing else; one
-# with /REMOVEDATA that removes it too.
-#   installer_test.sh <wine_run.sh> <prefix> <BellnestSetup-x64.exe> <outlook_running.exe>
-#                     <bellnest_outlook.exe> <version> <folders>
-# folders: the DLL folders the installer carries, "x64" or "x64 x86". Wine here runs no 32-bit
-# program, so the 32-bit registration cannot run: the install must still succeed.
+# An installer as a user meets it, in a fresh Wine prefix of its own, on a machine whose Outlook
+# has the given bitness: refused while Outlook runs; a silent install with its files,
+# registration of that bitness and uninstall entry; the Outlook stand-in of that bitness loading
+# the add-in and showing the page from the installed DLLs; a reinstall over it that keeps the
+# user's data; a silent uninstall that keeps it and leaves nothing else; one with /REMOVEDATA
+# that removes it too.
+#   installer_test.sh <wine_run.sh> <prefix> <BellnestSetup.exe | BellnestSetup-x64.exe>
+#                     <outlook_running.exe> <bellnest_outlook.exe> <version> <folders> <bits>
+# folders: the DLL folders the installer carries, "x64" or "x64 x86"; bits: Outlook's, "x64" or
+# "x86" (the stand-in's). Outlook's bitness is set as Office writes it, so that the installer
+# registers that bitness alone: Wine 8 keeps one per-user CLSID key for both bitnesses, where
+# Windows keeps them apart, so with both registered per user the last one would win there.
 set -uo pipefail
-wine_run=$1 prefix=$(realpath -m "$2") setup=$3 outlook_running=$4 standin=$5 version=$6 folders=$7
+wine_run=$1 prefix=$(realpath -m "$2") setup=$3 outlook_running=$4 standin=$5 version=$6 folders=$7 bits=$8
 rm -rf "$prefix" "$prefix".*
 export WINEPREFIX=$prefix WINEDEBUG=-all
 wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
@@ -46,6 +49,12 @@ leftovers() {  # nothing of the installer may remain
   for key in "${installed_keys[@]}"; do key_absent "$key" || return 1; done
 }
 
+# Office 2016 and later write Outlook's bitness; a 32-bit Office on 64-bit Windows, in the
+# registry's 32-bit view.
+view=/reg:64
+[ "$bits" = x86 ] && view=/reg:32
+wine reg add 'HKLM\Software\Microsoft\Office\16.0\Outlook' /v Bitness /d "$bits" /f $view >/dev/null
+
 wine "$outlook_running" "Z:${setup//\//\\}" /S
 check "refused while Outlook runs (exit code 2)" test $? -eq 2
 check "nothing installed while Outlook runs" test ! -e "$dir"
@@ -79,7 +88,7 @@ standin_run() {
 start=$(date +%s%N)
 shown=$(standin_run)
 standin_ms=$((($(date +%s%N) - start) / 1000000))
-check "stand-in shows the page from the installed DLL" grep -q 'HelpFile: C:.*\\Programs\\Bellnest\\x64\\bellnest.chm' <<<"$shown"
+check "stand-in ($bits) shows the page from the installed DLL" grep -q "HelpFile: C:.*\\\\Programs\\\\Bellnest\\\\$bits\\\\bellnest.chm" <<<"$shown"
 check "stand-in shows the mailbox's folders" grep -q '#1 Mailbox' <<<"$shown"
 
 # The user's own data, as the page leaves it (an option the page only reads unless applied,
