@@ -269,7 +269,7 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
   // Shut-down ran: the checkboxes are off, the set saved, every host object released.
   EXPECT_FALSE(Host().Tree().Checkboxes());
   EXPECT_EQ(StoredPaths(), kDefaults);
-  EXPECT_EQ(Outlook().LiveObjects(), 0) << Outlook().LiveObjectReport();
+  EXPECT_EQ(Host().LiveAtTerminate(), 0);
   // Released: no object variable of the shared state is left set, the collections included.
   const SharedState& s = State();
   EXPECT_TRUE(!s.RemindersCollection && !s.OfflineFoldersCollection && !s.SearchFoldersObject && !s.Session &&
