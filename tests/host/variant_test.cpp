@@ -49,6 +49,7 @@ TEST(Variant, NumbersOutOfRangeOverflow) {
 TEST(Variant, EmptyAndBooleansConvertAsTheRunTimeDoes) {
   EXPECT_EQ(ToLong(Variant{}).Value(), 0);
   EXPECT_EQ(ToLong(true).Value(), -1);
+  EXPECT_EQ(ToLong(false).Value(), 0);
   EXPECT_EQ(ToText(Variant{}).Value(), "");
   EXPECT_EQ(ToText(true).Value(), "True");
   EXPECT_EQ(ToText(int32_t{-42}).Value(), "-42");
