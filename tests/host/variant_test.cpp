@@ -38,7 +38,8 @@ TEST_P(TextThatIsNotANumber, IsATypeMismatchForCLngAndCBool) {
 
 // The C library reads some of these as numbers; the run-time does not.
 INSTANTIATE_TEST_SUITE_P(Variant, TextThatIsNotANumber,
-                         testing::Values("", "   ", "abc", "12abc", "nan", "inf", "-Infinity", "0x1A", "1e", "."));
+                         testing::Values("", "   ", "abc", "12abc", "nan", "inf", "-Infinity", "0x1A", "1e", ".",
+                                         "1.5x", "1e2x"));
 
 TEST(Variant, NumbersOutOfRangeOverflow) {
   EXPECT_EQ(ToLong(std::string("2147483648")).Error().Number, kOverflow);
