@@ -26,6 +26,8 @@ class MemoryPageContainer final : public PageContainer {
  public:
   explicit MemoryPageContainer(PropertyPageSitePtr site) : site_(std::move(site)) {}
   Result<PropertyPageSitePtr> Parent() override { return site_; }
+  // The container lets go of the page site, as Outlook does before the control's last release.
+  void Detach() { site_.reset(); }
 
  private:
   PropertyPageSitePtr site_;

@@ -53,7 +53,11 @@ void PageHost::Open() {
 
 void PageHost::Close() {
   if (!page_) return;
+  // Outlook lets go of the page site, then the control terminates and goes: what is still
+  // alive in between, the control or the shared state did not release.
+  container_->Detach();
   page_->UserControl_Terminate();
+  liveAtTerminate_ = outlook_.LiveObjects();
   page_.reset();
   container_.reset();
 }

@@ -38,6 +38,8 @@ class PageHost final : public PageSession {
   void Open() override;
   void Close() override;
   bool IsOpen() const override { return page_ != nullptr; }
+  // The host objects alive right after the last Terminate, before the control was destroyed.
+  int LiveAtTerminate() const { return liveAtTerminate_; }
   UserControl1& Page() { return *page_; }
 
   // Events Outlook raises on an open page; false when no page is open.
@@ -95,6 +97,7 @@ class PageHost final : public PageSession {
   std::shared_ptr<MemoryCheckBox> defaultFolders_;
   std::shared_ptr<MemoryPageContainer> container_;
   std::unique_ptr<UserControl1> page_;
+  int liveAtTerminate_ = 0;
 };
 
 }  // namespace bellnest::sim

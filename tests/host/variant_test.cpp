@@ -38,7 +38,8 @@ TEST_P(TextThatIsNotANumber, IsATypeMismatchForCLngAndCBool) {
 
 // The C library reads some of these as numbers; the run-time does not.
 INSTANTIATE_TEST_SUITE_P(Variant, TextThatIsNotANumber,
-                         testing::Values("", "   ", "abc", "12abc", "nan", "inf", "-Infinity", "0x1A", "1e", "."));
+                         testing::Values("", "   ", "abc", "12abc", "nan", "inf", "-Infinity", "0x1A", "1e", ".",
+                                         "1.5x", "1e2x"));
 
 TEST(Variant, NumbersOutOfRangeOverflow) {
   EXPECT_EQ(ToLong(std::string("2147483648")).Error().Number, kOverflow);
@@ -49,6 +50,7 @@ TEST(Variant, NumbersOutOfRangeOverflow) {
 TEST(Variant, EmptyAndBooleansConvertAsTheRunTimeDoes) {
   EXPECT_EQ(ToLong(Variant{}).Value(), 0);
   EXPECT_EQ(ToLong(true).Value(), -1);
+  EXPECT_EQ(ToLong(false).Value(), 0);
   EXPECT_EQ(ToText(Variant{}).Value(), "");
   EXPECT_EQ(ToText(true).Value(), "True");
   EXPECT_EQ(ToText(int32_t{-42}).Value(), "-42");

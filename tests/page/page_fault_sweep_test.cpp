@@ -2,7 +2,8 @@
 // mailbox (open, paint, expand a folder, tick it with Include Subfolders, apply, close) is
 // recorded; then, in a fresh world for each recorded call, that one call fails. Whatever
 // fails, the page must not throw, must leave the Reminders search running (every Stop followed
-// by a Start), must never delete the product's options, and must release every host object.
+// by a Start), must never delete the product's options, and must release every host object by
+// the end of its Terminate.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -51,7 +52,7 @@ struct SessionOutcome {
   bool SearchRunning = false;
   int OptionLosses = 0;
   bool OutlookAppObtained = false;
-  int LiveAfterClose = 0;
+  int LiveAtTerminate = 0;
   int LiveAfterReset = 0;
 };
 
@@ -78,10 +79,10 @@ SessionOutcome RunSession(const sim::FaultRule* fault) {
       if (!std::exchange(opened, true)) outcome.OutlookAppObtained = State().OutlookApp != nullptr;
     });
     outcome.OptionLosses = guard.losses + !guard.OptionsPresent();
+    outcome.LiveAtTerminate = host.LiveAtTerminate();
   }
   outcome.Calls = outlook.Calls();
   outcome.SearchRunning = outlook.SearchRunning();
-  outcome.LiveAfterClose = outlook.LiveObjects();
   ResetSharedState();
   outcome.LiveAfterReset = outlook.LiveObjects();
   return outcome;
@@ -101,7 +102,7 @@ TEST(PageFaultSweep, EachHostCallFailingInTurnLeavesThePageSafe) {
     ExpectSearchRestarted(fault, run.Calls, run.SearchRunning);
     EXPECT_EQ(run.OptionLosses, 0);
     if (run.OutlookAppObtained) {
-      EXPECT_EQ(run.LiveAfterClose, 0);
+      EXPECT_EQ(run.LiveAtTerminate, 0);
     } else {
       // Without Outlook's Application, shut-down does nothing by design: what start-up opened
       // stays with the thread's shared state until the next start-up replaces it.

@@ -89,6 +89,21 @@ TEST_F(OptionsPage, AFolderWhoseStoreIdCannotBeReadOnceStillJoinsTheSelection) {
   EXPECT_EQ(entries[0].Context, "Error in UserControl_InitProperties");  // the failed read, met and reported
 }
 
+// On a thread where nobody installed the seams (the COM server could not make its world), every
+// outside call fails: the page opens empty and closes at once, with no help window to wait for.
+TEST_F(OptionsPage, WithoutSeamsThePageOpensEmptyAndClosesWithoutWaiting) {
+  const std::shared_ptr<sim::MemoryTree> tree = sim::MemoryTree::Create();
+  UserControl1 page(PageControls{tree, std::make_shared<sim::MemoryCheckBox>(), std::make_shared<sim::MemoryCheckBox>(),
+                                 std::make_shared<sim::MemoryPageContainer>(nullptr)});
+  page.UserControl_Initialize();
+  page.UserControl_InitProperties();
+  EXPECT_FALSE(State().OutlookApp || State().Session);
+  EXPECT_EQ(tree->NodesCount().Value(), 0);
+  EXPECT_TRUE(tree->Checkboxes());
+  page.UserControl_Terminate();
+  EXPECT_FALSE(tree->Checkboxes());
+}
+
 // ---- The companion add-in -----------------------------------------------------------------
 
 struct AddInCase {
@@ -269,7 +284,7 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
   // Shut-down ran: the checkboxes are off, the set saved, every host object released.
   EXPECT_FALSE(Host().Tree().Checkboxes());
   EXPECT_EQ(StoredPaths(), kDefaults);
-  EXPECT_EQ(Outlook().LiveObjects(), 0) << Outlook().LiveObjectReport();
+  EXPECT_EQ(Host().LiveAtTerminate(), 0);
   // Released: no object variable of the shared state is left set, the collections included.
   const SharedState& s = State();
   EXPECT_TRUE(!s.RemindersCollection && !s.OfflineFoldersCollection && !s.SearchFoldersObject && !s.Session &&

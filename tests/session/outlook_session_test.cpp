@@ -47,7 +47,19 @@ TEST_F(StartUp, AnOptionThatIsNoNumberIsReportedAndLeftOffAndKept) {
   EXPECT_EQ(Value(kProductKeyPath, "IncludeSubfolders")->Data, "yes");
 }
 
-// The outlook_versions scenario pins how each version logs on, folder_images the Junk folder.
+// The outlook_versions scenario pins how each version logs on; here, the version start-up keeps
+// (9, 10, 11, or 0 for one it does not know) and the Junk E-mail folder it knows only above 9.
+TEST_F(StartUp, OutlookVersionIsNineTenElevenOrZeroAndOnlyTenAndElevenKnowTheJunkFolder) {
+  const std::pair<const char*, int32_t> versions[] = {
+      {"9.0.0.2711", 9}, {"10.0.6626", 10}, {"11.0.8169", 11}, {"12.0.4518", 0}, {"1", 0}};
+  for (const auto& [version, number] : versions) {
+    FreshWorld();
+    Start(SampleProfileWith([&](nlohmann::json& p) { p["outlookVersion"] = version; }));
+    EXPECT_EQ(State().OutlookVersion, number) << version;
+    EXPECT_EQ(State().JunkEntryID, number > 9 ? Id("Junk E-mail") : "") << version;
+  }
+}
+
 TEST_F(StartUp, StoredOptionsAreOnWhenNonZeroAndOffWhenZeroOrMissing) {
   for (const std::optional<uint32_t> stored : {std::optional<uint32_t>{}, {0u}, {1u}, {7u}}) {
     FreshWorld();

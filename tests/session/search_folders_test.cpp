@@ -1,6 +1,6 @@
 // clsPPSearchFolders on a started session: adding and removing one folder of the Reminders
 // search scope, always between a Stop and a Start, with aliases and duplicates, a failing edit,
-// and a session whose Reminders folder was never found.
+// and sessions whose start-up found no Reminders folder or no containers list.
 #include "session/search_folders.h"
 
 #include <gtest/gtest.h>
@@ -95,8 +95,9 @@ TEST_P(FailingSearchEdit, StillRestartsTheSearchAndIsLoggedOnce) {
   const FailingEdit& c = GetParam();
   const char* kind = std::string_view(c.Method) == "Stop" ? sim::kind::kRdoSearchFolder : sim::kind::kRdoSearchContainers;
   ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(kind, c.Method)).Ok());
+  // Calendar is listed first: a removal that went on without the count would find it.
   EXPECT_FALSE(c.Add ? searchFolders_.AddFolderToDefaultReminders(Open("Inbox/B"))
-                     : searchFolders_.RemoveFolderFromDefaultReminders(Open("Tasks")));
+                     : searchFolders_.RemoveFolderFromDefaultReminders(Open("Calendar")));
   EXPECT_EQ(NewHistory(), c.History);
   EXPECT_TRUE(Outlook().SearchRunning());
   const std::string procedure = c.Add ? "AddFolderToDefaultReminders" : "RemoveFolderFromDefaultReminders";
@@ -121,15 +122,39 @@ TEST_F(SearchFolders, AListEntryThatCannotBeReadIsNotTakenForTheFolder) {
   EXPECT_EQ(LogLines(), Paths{"clsPPSearchFolders.RemoveFolderFromDefaultReminders: Error in RemoveFolderFromDefaultReminders"});
 }
 
-TEST_F(SearchFolders, WithoutTheRemindersFolderBothReturnFalseAndTouchNothing) {
-  State().RemindersSearchFolder.reset();
+// A start-up that finds no containers list leaves the search stopped and restarted by each
+// edit, which fails on the missing object. One that finds no Reminders folder leaves none, even
+// where an earlier start-up on this thread left one (its page had no Outlook to shut down): both
+// methods then return false and touch nothing.
+TEST_F(SearchFolders, AfterAStartUpWithoutTheContainersListOrTheRemindersFolderBothReturnFalse) {
+  ExitHandler();
+  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSearchFolder, "SearchContainers")).Ok());
+  StartUp();
+  ASSERT_TRUE(State().RemindersSearchFolder && !State().SearchContainers);
+  history_ = Outlook().SearchHistory().size();
+  const size_t logged = LogJson().size();
+  EXPECT_FALSE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
+  EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Calendar")));
+  EXPECT_EQ(NewHistory(), (Paths{"Stop", "Start", "Stop", "Start"}));
+  EXPECT_EQ(Scope(), kDefaults);
+  const Paths lines = LogLines();
+  ASSERT_EQ(lines.size(), logged + 2) << LogText();
+  EXPECT_EQ(Paths(lines.begin() + static_cast<std::ptrdiff_t>(logged), lines.end()),
+            (Paths{"clsPPSearchFolders.AddFolderToDefaultReminders: Error in AddFolderToDefaultReminders",
+                   "clsPPSearchFolders.RemoveFolderFromDefaultReminders: Error in RemoveFolderFromDefaultReminders"}));
+  for (size_t i = logged; i < lines.size(); ++i) EXPECT_EQ(LogJson()[i]["number"], std::to_string(err::kObjectNotSet));
+
+  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoStore, "Reminders")).Ok());
+  InitHandler();
+  history_ = Outlook().SearchHistory().size();
+  const size_t loggedAtStart = LogJson().size();
   Outlook().ClearCalls();
   EXPECT_FALSE(searchFolders_.AddFolderToDefaultReminders(Open("Inbox/A")));
   EXPECT_FALSE(searchFolders_.RemoveFolderFromDefaultReminders(Open("Calendar")));
   EXPECT_EQ(Scope(), kDefaults);
   EXPECT_TRUE(NewHistory().empty());
   EXPECT_EQ(Outlook().CountCalls(sim::kind::kRdoSearchContainers, "Count"), 0);
-  EXPECT_TRUE(LogJson().empty()) << LogText();
+  EXPECT_EQ(LogJson().size(), loggedAtStart) << LogText();
 }
 
 }  // namespace
