@@ -54,7 +54,8 @@ TEST_F(StartUp, OutlookVersionIsNineTenElevenOrZeroAndOnlyTenAndElevenKnowTheJun
       {"9.0.0.2711", 9}, {"10.0.6626", 10}, {"11.0.8169", 11}, {"12.0.4518", 0}, {"1", 0}};
   for (const auto& [version, number] : versions) {
     FreshWorld();
-    Start(SampleProfileWith([&](nlohmann::json& p) { p["outlookVersion"] = version; }));
+    const char* text = version;  // clang 14 cannot capture a structured binding
+    Start(SampleProfileWith([text](nlohmann::json& p) { p["outlookVersion"] = text; }));
     EXPECT_EQ(State().OutlookVersion, number) << version;
     EXPECT_EQ(State().JunkEntryID, number > 9 ? Id("Junk E-mail") : "") << version;
   }
