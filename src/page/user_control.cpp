@@ -73,11 +73,8 @@ void UserControl1::Apply() {
     for (int32_t i = 1; i <= SelectedFolders->Count(); ++i) {
       RdoFolderPtr folder;
       if (!trap.Take(SelectedFolders->Item(i), folder)) continue;
-      if (containers) {
-        trap.Take(containers->Add(folder));
-      } else {
-        trap.Raise(RuntimeError(err::kObjectNotSet));
-      }
+      // A missing scope object has failed Count above already.
+      if (containers) trap.Take(containers->Add(folder));
     }
   } else {
     trap.Raise(RuntimeError(err::kObjectNotSet));

@@ -200,23 +200,16 @@ void SetRemindersCollection() {
     if (!keyKnown || !InSet(trap, key)) {
       trap.Clear();
       // All four comparisons are made; one that fails makes the whole test fail, which
-      // counts as true, so the container goes.
+      // counts as true, so the container goes (and the failure, handled so, is not reported).
       bool failed = false;
       bool isDefault = false;
       for (const std::string* id :
            {&state.InboxEntryID, &state.ContactsEntryID, &state.TasksEntryID, &state.CalendarEntryID}) {
         Result<bool> same = compare(containerId, *id);
-        if (!same.Ok()) {
-          trap.Raise(same.Error());
-          failed = true;
-        } else {
-          isDefault = isDefault || same.Value();
-        }
+        failed = failed || !same.Ok();
+        isDefault = isDefault || (same.Ok() && same.Value());
       }
-      if (failed || !isDefault) {
-        trap.Clear();
-        trap.Take(Call(containers, &RdoSearchContainers::Remove, j));
-      }
+      if (failed || !isDefault) trap.Take(Call(containers, &RdoSearchContainers::Remove, j));
     }
   }
 
@@ -260,7 +253,7 @@ void SaveRemindersCollection() {
       if (trap.Take(offline.Item(i), entry)) list += entry + ",";
     }
   }
-  if (!list.empty() && list.back() == ',') list.pop_back();
+  if (!list.empty()) list.pop_back();  // the last separator
 
   if (state.StoredSetNotLoaded) {
     LogError(ErrorInfo{}, kPickFoldersModule, "SaveRemindersCollection",
