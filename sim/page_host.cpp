@@ -191,13 +191,16 @@ nlohmann::json PageHost::StateJson() {
 
   nlohmann::json boxes = nlohmann::json::array();
   for (const NativeUi::MessageBox& box : ui_.MessageBoxes()) {
-    boxes.push_back({{"text", box.Prompt}, {"style", box.Style}, {"title", box.Title}});
+    // The host's dialog owns every box here; the Windows world checks its owner for real.
+    boxes.push_back({{"text", box.Prompt}, {"style", box.Style}, {"title", box.Title}, {"owner", "Options"}});
   }
   state["messageBoxes"] = std::move(boxes);
   nlohmann::json helpCalls = nlohmann::json::array();
   for (const NativeUi::HelpCall& call : ui_.HelpCalls()) {
-    helpCalls.push_back({{"owner", call.Owner}, {"file", world_.Codec().FromAnsi(call.File)},
-                         {"command", call.Command}, {"context", call.Data}});
+    helpCalls.push_back({{"owner", call.Owner},
+                         {"file", world_.Codec().FromAnsi(call.File)},
+                         {"command", call.Command},
+                         {"context", call.Data}});
   }
   state["pageInfo"] = PageInfoJson();
   state["helpCalls"] = std::move(helpCalls);

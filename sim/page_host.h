@@ -59,6 +59,7 @@ class PageHost final : public PageSession {
   Status ClickSubfolders() override;
   Status ClickDefaultFolders() override;
   void Pump() override { ui_.DoEvents(); }
+  Status SetContainer(std::string_view, std::string_view) override { return {}; }
   Status SetHelpCloseDelay(int passes) override {
     ui_.SetHelpCloseDelay(passes);
     return {};

@@ -49,6 +49,10 @@ class PageSession {
 
   // How the help window reacts to WM_CLOSE: closed some pump passes later, or never (-1).
   virtual Status SetHelpCloseDelay(int passes) = 0;
+  // How the next `open` creates the page and how its tab is hidden and shown again: order
+  // misc-status, initnew-first, load-stream or load-bag; switching window or verb. Only the
+  // Windows world has an OLE container to vary; the native one hosts the page one way.
+  virtual Status SetContainer(std::string_view order, std::string_view switching) = 0;
   // A picture of the page in its dialog, as PNG.
   virtual Status Screenshot(const std::filesystem::path& file) = 0;
 
@@ -81,9 +85,9 @@ class PageSession {
 // the stored bytes into UTF-8.
 template <typename FromAnsi>
 nlohmann::json RegistryValueJson(uint32_t type, std::string_view data, FromAnsi fromAnsi) {
-  static constexpr const char* kNames[] = {"REG_NONE", "REG_SZ",       "REG_EXPAND_SZ", "REG_BINARY",
-                                           "REG_DWORD", "REG_NONE",    "REG_NONE",      "REG_MULTI_SZ",
-                                           "REG_NONE",  "REG_NONE",    "REG_NONE",      "REG_QWORD"};
+  static constexpr const char* kNames[] = {"REG_NONE",  "REG_SZ",   "REG_EXPAND_SZ", "REG_BINARY",
+                                           "REG_DWORD", "REG_NONE", "REG_NONE",      "REG_MULTI_SZ",
+                                           "REG_NONE",  "REG_NONE", "REG_NONE",      "REG_QWORD"};
   nlohmann::json out{{"type", type < std::size(kNames) ? kNames[type] : "REG_NONE"}};
   const size_t bytes = data.size();
   if (type == reg::kDword && data.size() == 4) {

@@ -11,8 +11,9 @@ namespace bellnest::standin {
 
 namespace {
 
-constexpr const wchar_t* kDialogClass = L"BellnestOutlookOptions";
-constexpr int kWidth = 440;   // client pixels: a page of 5160 twips (344 px) and the tab's margins
+constexpr const wchar_t* kSiteClass = L"BellnestOptionsPageSite";
+constexpr const wchar_t* kDialogMark = L"BellnestOptionsDialog";
+constexpr int kWidth = 440;  // client pixels: a page of 5160 twips (344 px) and the tab's margins
 constexpr int kHeight = 430;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
@@ -64,136 +65,86 @@ class StatusSite final : public SingleInterface<PropertyPageSiteDual, &IID_Prope
   std::function<void()> onStatusChange_;
 };
 
-}  // namespace
-
-// A page's client site: in-place activation into the dialog's window at the page's area, and
-// Outlook's page site when the page asks the site (or the site's container) for it.
-class OptionsDialog::Page::Site final : public IOleClientSite, public IOleInPlaceSite, public IOleContainer {
+// A property bag with nothing saved in it: the page's properties all take their defaults.
+class EmptyBag final : public IPropertyBag {
  public:
-  Site(HWND window, RECT area, com::ComPtr<IDispatch> pageSite)
-      : window_(window), area_(area), pageSite_(std::move(pageSite)) {}
-  virtual ~Site() = default;
-
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
-      *out = static_cast<IOleClientSite*>(this);
-    } else if (IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceSite)) {
-      *out = static_cast<IOleInPlaceSite*>(this);
-    } else if (IsEqualIID(iid, IID_IOleContainer) || IsEqualIID(iid, IID_IParseDisplayName)) {
-      *out = static_cast<IOleContainer*>(this);
-    } else if (IsEqualIID(iid, IID_PropertyPageSite)) {
-      return pageSite_->QueryInterface(iid, out);
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    if (!out) return E_POINTER;
+    *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
   }
-  // The dialog owns its sites and outlives every page's reference to them.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-
-  // IOleClientSite
-  STDMETHODIMP SaveObject() override { return S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-    if (moniker) *moniker = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetContainer(IOleContainer** container) override {
-    if (!container) return E_POINTER;
-    *container = static_cast<IOleContainer*>(this);
-    return S_OK;
-  }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-  // IOleWindow, IOleInPlaceSite
-  STDMETHODIMP GetWindow(HWND* window) override {
-    if (!window) return E_POINTER;
-    *window = window_;
-    return S_OK;
-  }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnUIActivate() override { return S_OK; }
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
-    *frame = nullptr;
-    *document = nullptr;
-    *position = area_;
-    *clip = area_;
-    info->fMDIApp = FALSE;
-    info->hwndFrame = window_;
-    info->haccel = nullptr;
-    info->cAccelEntries = 0;
-    return S_OK;
-  }
-  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
-  STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
-  STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
-  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-  // IOleContainer
-  STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumObjects(DWORD, IEnumUnknown**) override { return E_NOTIMPL; }
-  STDMETHODIMP LockContainer(BOOL) override { return S_OK; }
-
- private:
-  HWND window_;
-  RECT area_;
-  com::ComPtr<IDispatch> pageSite_;
+  STDMETHODIMP Read(LPCOLESTR, VARIANT*, IErrorLog*) override { return E_INVALIDARG; }
+  STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return S_OK; }
 };
 
+// A dialog without controls: they are placed in pixels once it exists.
+struct EmptyTemplate {
+  DLGTEMPLATE dialog;
+  WORD menu, windowClass, title;
+};
+
+bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
 OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<OptionsPageRequest>& requests,
-                             const Creator& create) {
+                             const Creator& create, ContainerStyle style)
+    : style_(style) {
   pageSite_ = com::ComPtr<IDispatch>::Attach(new StatusSite(std::move(pageSite), [this] { OnStatusChange(); }));
   static const bool registered = [] {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &OptionsDialog::WindowProc;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kDialogClass;
-    return ::RegisterClassExW(&windowClass) != 0;
+    WNDCLASSEXW site{};
+    site.cbSize = sizeof(site);
+    site.lpfnWndProc = &::DefWindowProcW;
+    site.hInstance = ::GetModuleHandleW(nullptr);
+    site.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    site.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    site.lpszClassName = kSiteClass;
+    return ::RegisterClassExW(&site) != 0;
   }();
   if (!registered) return;
 
-  const DWORD style = WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_CLIPCHILDREN;
-  RECT frame{0, 0, kWidth, kHeight};
-  ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-  window_ = ::CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, L"Options", style, 40, 40,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              ::GetModuleHandleW(nullptr), this);
+  EmptyTemplate empty = {};
+  empty.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
+  empty.dialog.dwExtendedStyle = WS_EX_CONTROLPARENT;
+  window_ = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), &empty.dialog, nullptr,
+                                         &OptionsDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (!window_) return;
+  ::SetPropW(window_, kDialogMark, reinterpret_cast<HANDLE>(1));
+  ::SetWindowTextW(window_, L"Options");
+  RECT frame{0, 0, kWidth, kHeight};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongW(window_, GWL_EXSTYLE)));
+  ::SetWindowPos(window_, nullptr, 40, 40, frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER);
+  frame_ = std::make_unique<InPlaceFrame>(window_);
+
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
   font_ = ::CreateFontIndirectW(&metrics.lfMessageFont);
-  auto child = [&](const wchar_t* windowClass, const wchar_t* text, DWORD childStyle, int id, RECT r) {
-    HWND control = ::CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | childStyle, r.left, r.top,
-                                     r.right - r.left, r.bottom - r.top, window_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  auto child = [&](const wchar_t* windowClass, const wchar_t* text, DWORD childStyle, int id, RECT r,
+                   DWORD exStyle = 0) {
+    HWND control = ::CreateWindowExW(exStyle, windowClass, text, WS_CHILD | childStyle, r.left, r.top, r.right - r.left,
+                                     r.bottom - r.top, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                     nullptr, nullptr);
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     return control;
   };
-  tabs_ = child(WC_TABCONTROLW, L"", WS_CLIPSIBLINGS | WS_TABSTOP, kTabs, {8, 8, kWidth - 8, kHeight - 42});
+  tabs_ =
+      child(WC_TABCONTROLW, L"", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kTabs, {8, 8, kWidth - 8, kHeight - 42});
   const int buttonsTop = kHeight - 8 - kButtonHeight;
   int left = kWidth - 8 - 3 * kButtonWidth - 12;
-  for (auto [id, text] : {std::pair{IDOK, L"OK"}, std::pair{IDCANCEL, L"Cancel"}, std::pair{+kApplyButton, L"&Apply"}}) {
-    HWND button = child(L"BUTTON", text, WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), id,
+  for (auto [id, text] :
+       {std::pair{IDOK, L"OK"}, std::pair{IDCANCEL, L"Cancel"}, std::pair{+kApplyButton, L"&Apply"}}) {
+    HWND button = child(L"BUTTON", text, WS_VISIBLE | WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), id,
                         {left, buttonsTop, left + kButtonWidth, buttonsTop + kButtonHeight});
     if (id == kApplyButton) ::EnableWindow(button, FALSE);
     left += kButtonWidth + 6;
   }
+  ::SendMessageW(window_, DM_SETDEFID, IDOK, 0);
 
   TCITEMW item{};
   item.mask = TCIF_TEXT;
@@ -202,7 +153,6 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
   const RECT area = PageArea();
   builtIn_ = child(L"STATIC", L"Outlook's own preferences are not part of this stand-in.", SS_LEFT, 11,
                    {area.left + 8, area.top + 8, area.right - 8, area.top + 48});
-  ::ShowWindow(builtIn_, SW_HIDE);
 
   ::ShowWindow(window_, SW_SHOW);
   ::UpdateWindow(window_);
@@ -216,7 +166,7 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
   if (!pages_.empty()) {
     SelectPage(pages_.front());
   } else {
-    ::ShowWindow(builtIn_, SW_SHOW);
+    ShowTab(0, false);
   }
 }
 
@@ -225,11 +175,15 @@ OptionsDialog::~OptionsDialog() {
   if (font_) ::DeleteObject(font_);
 }
 
-void OptionsDialog::CreatePage(Page& page, const OptionsPageRequest& request, const RECT& area,
-                               const Creator& create) {
+bool OptionsDialog::IsOptionsDialog(HWND window) { return window && ::GetPropW(window, kDialogMark) != nullptr; }
+
+void OptionsDialog::CreatePage(Page& page, const OptionsPageRequest& request, const RECT& area, const Creator& create) {
   page.ProgId = request.ProgId;
   page.Caption = request.Caption;
-  page.ClientSite = std::make_unique<Page::Site>(window_, area, pageSite_);
+  page.SiteWindow = ::CreateWindowExW(WS_EX_CONTROLPARENT, kSiteClass, L"", WS_CHILD | WS_CLIPCHILDREN, area.left,
+                                      area.top, area.right - area.left, area.bottom - area.top, window_, nullptr,
+                                      ::GetModuleHandleW(nullptr), nullptr);
+  page.ClientSite = std::make_unique<ControlSite>(page.SiteWindow, pageSite_, true, frame_.get(), RECT{}, font_);
   auto fail = [&](HRESULT hr) {
     page.Outcome = hr;
     page.Control.Reset();
@@ -244,24 +198,66 @@ void OptionsDialog::CreatePage(Page& page, const OptionsPageRequest& request, co
     if (SUCCEEDED(hr)) hr = object.As(IID_IOleObject, page.Control);
   }
   if (FAILED(hr)) return fail(hr);
-  // The site first: the control finds Outlook through it when it initialises.
-  if (FAILED(hr = page.Control->SetClientSite(page.ClientSite.get()))) return fail(hr);
-  com::ComPtr<IPersistStreamInit> persist;
-  if (SUCCEEDED(page.Control.As(IID_IPersistStreamInit, persist))) {
-    hr = persist->InitNew();
-  } else {
-    com::ComPtr<IPersistPropertyBag> bag;
-    hr = page.Control.As(IID_IPersistPropertyBag, bag);
-    if (SUCCEEDED(hr)) hr = bag->InitNew();
-  }
-  if (FAILED(hr)) return fail(hr);
+  if (FAILED(hr = Initialise(page))) return fail(hr);
   page.Control.As(IID_PropertyPage, page.Properties);
-  RECT position = area;
-  hr = page.Control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, page.ClientSite.get(), 0, window_, &position);
+  RECT position{};
+  ::GetClientRect(page.SiteWindow, &position);
+  hr = page.Control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, page.ClientSite.get(), 0, page.SiteWindow, &position);
   if (FAILED(hr)) return fail(hr);
   com::ComPtr<IOleInPlaceObject> inPlace;
   if (SUCCEEDED(page.Control.As(IID_IOleInPlaceObject, inPlace))) inPlace->GetWindow(&page.Window);
-  if (page.Window) ::ShowWindow(page.Window, SW_HIDE);
+  ReadMnemonics(page);
+}
+
+// The client site and the control's first state, in the order the container's style gives.
+HRESULT OptionsDialog::Initialise(Page& page) {
+  DWORD misc = 0;
+  page.Control->GetMiscStatus(DVASPECT_CONTENT, &misc);
+  const bool siteFirst =
+      style_.order != ContainerStyle::Order::InitNewFirst &&
+      (style_.order != ContainerStyle::Order::MiscStatus || (misc & OLEMISC_SETCLIENTSITEFIRST) != 0);
+  HRESULT hr = S_OK;
+  if (siteFirst && FAILED(hr = page.Control->SetClientSite(page.ClientSite.get()))) return hr;
+  com::ComPtr<IPersistStreamInit> stream;
+  com::ComPtr<IPersistPropertyBag> bag;
+  switch (style_.order) {
+    case ContainerStyle::Order::LoadStream: {
+      if (FAILED(hr = page.Control.As(IID_IPersistStreamInit, stream))) return hr;
+      com::ComPtr<IStream> empty;
+      if (FAILED(hr = ::CreateStreamOnHGlobal(nullptr, TRUE, empty.Put()))) return hr;
+      hr = stream->Load(empty.Get());
+      break;
+    }
+    case ContainerStyle::Order::LoadBag: {
+      if (FAILED(hr = page.Control.As(IID_IPersistPropertyBag, bag))) return hr;
+      EmptyBag empty;
+      hr = bag->Load(&empty, nullptr);
+      break;
+    }
+    default:
+      if (SUCCEEDED(page.Control.As(IID_IPersistStreamInit, stream))) {
+        hr = stream->InitNew();
+      } else if (SUCCEEDED(hr = page.Control.As(IID_IPersistPropertyBag, bag))) {
+        hr = bag->InitNew();
+      }
+      break;
+  }
+  if (FAILED(hr)) return hr;
+  if (!siteFirst) hr = page.Control->SetClientSite(page.ClientSite.get());
+  return hr;
+}
+
+void OptionsDialog::ReadMnemonics(Page& page) {
+  page.Mnemonics.clear();
+  com::ComPtr<IOleControl> control;
+  CONTROLINFO info{};
+  info.cb = sizeof info;
+  if (!page.Control || FAILED(page.Control.As(IID_IOleControl, control)) || FAILED(control->GetControlInfo(&info)) ||
+      !info.hAccel || info.cAccel == 0) {
+    return;
+  }
+  page.Mnemonics.resize(info.cAccel);
+  page.Mnemonics.resize(static_cast<size_t>(::CopyAcceleratorTableW(info.hAccel, page.Mnemonics.data(), info.cAccel)));
 }
 
 OptionsDialog::Page* OptionsDialog::Find(const std::wstring& progId) {
@@ -273,19 +269,41 @@ OptionsDialog::Page* OptionsDialog::Find(const std::wstring& progId) {
 
 void OptionsDialog::SelectPage(const Page& page) {
   for (size_t i = 0; i < pages_.size(); ++i) {
-    if (&pages_[i] != &page) {
-      if (pages_[i].Window) ::ShowWindow(pages_[i].Window, SW_HIDE);
-      continue;
+    if (&pages_[i] == &page) {
+      ::SendMessageW(tabs_, TCM_SETCURSEL, i + 1, 0);
+      ShowTab(static_cast<int>(i + 1), false);
     }
-    ::SendMessageW(tabs_, TCM_SETCURSEL, i + 1, 0);
-    ::ShowWindow(builtIn_, SW_HIDE);
-    if (page.Window) {
-      ::SetWindowPos(page.Window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  }
+}
+
+void OptionsDialog::ShowTab(int tab, bool fromKeyboard) {
+  HWND focus = ::GetFocus();
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    Page& page = pages_[i];
+    if (static_cast<int>(i + 1) == tab || !page.SiteWindow) continue;
+    // Focus left in a page that goes out of sight would take keys nobody sees.
+    if (focus && (focus == page.SiteWindow || ::IsChild(page.SiteWindow, focus))) ::SetFocus(tabs_);
+    if (style_.switching == ContainerStyle::Switch::Verb && page.Control && page.Shown) {
+      RECT position{};
+      ::GetClientRect(page.SiteWindow, &position);
+      page.Control->DoVerb(OLEIVERB_HIDE, nullptr, page.ClientSite.get(), 0, page.SiteWindow, &position);
+      page.Shown = false;
+    } else {
+      ::ShowWindow(page.SiteWindow, SW_HIDE);
     }
-    if (page.Control) {
-      RECT position = PageArea();
-      page.Control->DoVerb(OLEIVERB_SHOW, nullptr, page.ClientSite.get(), 0, window_, &position);
-    }
+  }
+  ::ShowWindow(builtIn_, tab == 0 ? SW_SHOW : SW_HIDE);
+  if (tab < 1 || static_cast<size_t>(tab) > pages_.size()) return;
+  Page& page = pages_[static_cast<size_t>(tab - 1)];
+  if (!page.SiteWindow) return;
+  ::SetWindowPos(page.SiteWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  if (page.Control && !page.Shown) {
+    RECT position{};
+    ::GetClientRect(page.SiteWindow, &position);
+    const LONG verb =
+        fromKeyboard && style_.switching == ContainerStyle::Switch::Verb ? OLEIVERB_UIACTIVATE : OLEIVERB_SHOW;
+    page.Control->DoVerb(verb, nullptr, page.ClientSite.get(), 0, page.SiteWindow, &position);
+    page.Shown = true;
   }
 }
 
@@ -304,7 +322,8 @@ void OptionsDialog::OnStatusChange() {
   bool dirty = false;
   for (Page& page : pages_) {
     VARIANT_BOOL pageDirty = VARIANT_FALSE;
-    if (page.Properties && SUCCEEDED(page.Properties->get_Dirty(&pageDirty))) dirty = dirty || pageDirty != VARIANT_FALSE;
+    if (page.Properties && SUCCEEDED(page.Properties->get_Dirty(&pageDirty)))
+      dirty = dirty || pageDirty != VARIANT_FALSE;
   }
   if (window_) ::EnableWindow(::GetDlgItem(window_, kApplyButton), dirty);
 }
@@ -326,26 +345,47 @@ void OptionsDialog::Close() {
     page.Control.Reset();  // the last reference: the page terminates
     page.Window = nullptr;
   }
+  if (frame_) frame_->SetActiveObject(nullptr, nullptr);
   if (window_) {
     HWND window = std::exchange(window_, nullptr);
+    ::RemovePropW(window, kDialogMark);
     ::DestroyWindow(window);
   }
+}
+
+// An access key of a page the focus is not in: the container finds it among the keys the
+// control declared and hands it over with OnMnemonic.
+bool OptionsDialog::Mnemonic(MSG& message) {
+  if (message.message != WM_SYSKEYDOWN) return false;
+  const int tab = CurrentTab();
+  if (tab < 1 || static_cast<size_t>(tab) > pages_.size()) return false;
+  Page& page = pages_[static_cast<size_t>(tab - 1)];
+  for (const ACCEL& key : page.Mnemonics) {
+    if (key.key != static_cast<WORD>(message.wParam) || !(key.fVirt & FALT)) continue;
+    com::ComPtr<IOleControl> control;
+    return page.Control && SUCCEEDED(page.Control.As(IID_IOleControl, control)) &&
+           control->OnMnemonic(&message) == S_OK;
+  }
+  return false;
 }
 
 bool OptionsDialog::TranslateKey(MSG& message) {
   if (!window_ || (message.message < WM_KEYFIRST || message.message > WM_KEYLAST)) return false;
   if (message.hwnd != window_ && !::IsChild(window_, message.hwnd)) return false;
-  // The page in front sees its keys first, as in Outlook's dialog; what it leaves (Tab off
-  // its ends, Enter, Esc) is the dialog's.
-  const int tab = CurrentTab();
-  if (tab >= 1 && static_cast<size_t>(tab) <= pages_.size()) {
-    Page& page = pages_[static_cast<size_t>(tab - 1)];
-    com::ComPtr<IOleInPlaceActiveObject> active;
-    if (page.Control && SUCCEEDED(page.Control.As(IID_IOleInPlaceActiveObject, active)) &&
-        active->TranslateAccelerator(&message) == S_OK) {
-      return true;
-    }
+  // The UI-active object sees the keys first; a control that never made itself active sees none.
+  if (IOleInPlaceActiveObject* active = ActiveObject(); active && active->TranslateAccelerator(&message) == S_OK) {
+    return true;
   }
+  if (message.message == WM_KEYDOWN && KeyDown(VK_CONTROL) &&
+      (message.wParam == VK_TAB || message.wParam == VK_NEXT || message.wParam == VK_PRIOR)) {
+    const int count = static_cast<int>(pages_.size()) + 1;
+    const bool back = message.wParam == VK_PRIOR || (message.wParam == VK_TAB && KeyDown(VK_SHIFT));
+    const int tab = (CurrentTab() + (back ? count - 1 : 1)) % count;
+    ::SendMessageW(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+    ShowTab(tab, true);
+    return true;
+  }
+  if (Mnemonic(message)) return true;
   return ::IsDialogMessageW(window_, &message) != FALSE;
 }
 
@@ -358,56 +398,45 @@ void OptionsDialog::RunModal() {
   }
 }
 
-LRESULT CALLBACK OptionsDialog::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+INT_PTR CALLBACK OptionsDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+    return TRUE;
   }
-  auto* dialog = reinterpret_cast<OptionsDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (dialog && dialog->window_ == window) return dialog->Handle(message, wParam, lParam);
-  return ::DefWindowProcW(window, message, wParam, lParam);
+  auto* dialog = reinterpret_cast<OptionsDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+  return dialog && dialog->window_ == window ? dialog->Handle(message, wParam, lParam) : FALSE;
 }
 
-LRESULT OptionsDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR OptionsDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
           ApplyPages();
           Close();
-          return 0;
+          return TRUE;
         case IDCANCEL:
           Close();
-          return 0;
+          return TRUE;
         case kApplyButton:
           ApplyPages();
-          return 0;
+          return TRUE;
         default:
-          break;
+          return FALSE;
       }
-      break;
     case WM_NOTIFY:
       if (reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == tabs_ &&
           reinterpret_cast<const NMHDR*>(lParam)->code == TCN_SELCHANGE) {
-        const int tab = CurrentTab();
-        if (tab >= 1 && static_cast<size_t>(tab) <= pages_.size()) {
-          SelectPage(pages_[static_cast<size_t>(tab - 1)]);
-        } else {
-          for (Page& page : pages_) {
-            if (page.Window) ::ShowWindow(page.Window, SW_HIDE);
-          }
-          ::ShowWindow(builtIn_, SW_SHOW);
-        }
-        return 0;
+        ShowTab(CurrentTab(), false);
+        return TRUE;
       }
-      break;
+      return FALSE;
     case WM_CLOSE:
       Close();
-      return 0;
+      return TRUE;
     default:
-      break;
+      return FALSE;
   }
-  return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
 }  // namespace bellnest::standin

@@ -46,10 +46,27 @@ std::string WindowText(HWND window) {
 // ---- message boxes and the About dialog, answered as a user would -----------------------------
 
 struct Answered {
-  std::vector<nlohmann::json> MessageBoxes;  // text, style, title
+  std::vector<nlohmann::json> MessageBoxes;  // text, style, title, owner
   std::vector<AboutBoxTexts> AboutBoxes;
 };
 thread_local Answered* answering = nullptr;
+// Boxes and About dialogs that were not modal to the Options dialog: each fails the run.
+int strayBoxes = 0;
+
+// Who a box shown by the page belongs to: "Options" when the Options dialog owns it and is
+// disabled under it, as a modal box's owner is; else the owner's class, or "none". A box that
+// is not modal to the dialog lets the user close the dialog, and the page, under it.
+std::string BoxOwner(HWND box, const std::string& what) {
+  HWND owner = ::GetWindow(box, GW_OWNER);
+  if (OptionsDialog::IsOptionsDialog(owner) && !::IsWindowEnabled(owner)) return "Options";
+  wchar_t name[64] = {};
+  if (owner) ::GetClassNameW(owner, name, 64);
+  const std::string found = owner ? win32::WideToUtf8(name) + (::IsWindowEnabled(owner) ? " (enabled)" : "") : "none";
+  ++strayBoxes;
+  std::fprintf(stderr, "bellnest_outlook: %s is owned by %s, not modal to the Options dialog\n", what.c_str(),
+               found.c_str());
+  return found;
+}
 
 // The style a message box was shown with, read from its icon and buttons.
 int32_t MessageBoxStyle(HWND box) {
@@ -83,10 +100,12 @@ int32_t MessageBoxStyle(HWND box) {
 
 BOOL CALLBACK AnswerWindow(HWND window, LPARAM) {
   wchar_t className[16] = {};
-  if (!::IsWindowVisible(window) || !::GetClassNameW(window, className, 16) || std::wstring(className) != L"#32770") {
+  if (!::IsWindowVisible(window) || !::GetClassNameW(window, className, 16) || std::wstring(className) != L"#32770" ||
+      OptionsDialog::IsOptionsDialog(window)) {
     return TRUE;
   }
   if (HWND title = ::GetDlgItem(window, kAboutTitle)) {
+    BoxOwner(window, "the About dialog");
     AboutBoxTexts texts;
     texts.Caption = WindowText(window);
     texts.Title = WindowText(title);
@@ -96,13 +115,17 @@ BOOL CALLBACK AnswerWindow(HWND window, LPARAM) {
     texts.Disclaimer = WindowText(::GetDlgItem(window, kAboutDisclaimer));
     answering->AboutBoxes.push_back(texts);
   } else {
-    answering->MessageBoxes.push_back(
-        {{"text", WindowText(::GetDlgItem(window, 0xFFFF))}, {"style", MessageBoxStyle(window)}, {"title", WindowText(window)}});
+    const std::string text = WindowText(::GetDlgItem(window, 0xFFFF));
+    answering->MessageBoxes.push_back({{"text", text},
+                                       {"style", MessageBoxStyle(window)},
+                                       {"title", WindowText(window)},
+                                       {"owner", BoxOwner(window, "the message box \"" + text + "\"")}});
   }
   // The user presses the default button (Enter).
   const LRESULT defaultId = ::SendMessageW(window, DM_GETDEFID, 0, 0);
   const WORD button = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
-  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
+  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
   return TRUE;
 }
 
@@ -195,7 +218,7 @@ class WindowsSession final : public sim::PageSession {
   // Tools > Options.
   void Open() override {
     if (IsOpen()) return;
-    dialog_ = std::make_unique<OptionsDialog>(PageSite(outlook_), addins_.OptionsPagesAdd(), Creator());
+    dialog_ = std::make_unique<OptionsDialog>(PageSite(outlook_), addins_.OptionsPagesAdd(), Creator(), style_);
     page_ = dialog_->Find(kPageProgId);
     if (!page_) ReportMissingPage();
     // Nothing has painted the page yet: its first paint is the script's (`paint`), as natively.
@@ -290,6 +313,15 @@ class WindowsSession final : public sim::PageSession {
   Status ClickDefaultFolders() override { return Clicked(kDefaultFolders); }
   void Pump() override { Drain(); }
 
+  Status SetContainer(std::string_view order, std::string_view switching) override {
+    using Order = ContainerStyle::Order;
+    style_.order = order == "initnew-first" ? Order::InitNewFirst
+                   : order == "load-stream" ? Order::LoadStream
+                   : order == "load-bag"    ? Order::LoadBag
+                                            : Order::MiscStatus;
+    style_.switching = switching == "verb" ? ContainerStyle::Switch::Verb : ContainerStyle::Switch::Window;
+    return {};
+  }
   Status SetHelpCloseDelay(int) override {
     return DriverError("helpwindow: the help window is the real one here (hhctrl.ocx); it closes as it does");
   }
@@ -322,17 +354,19 @@ class WindowsSession final : public sim::PageSession {
     state["open"] = IsOpen();
     state["dirty"] = Dirty();
     state["statusChanges"] = outlook_.StatusChanges();
-    state["options"] = {{"chkSubfolders", IsOpen() ? ::SendMessageW(Control(kSubfolders), BM_GETCHECK, 0, 0) : 0},
-                        {"chkDefaultFolders", IsOpen() ? ::SendMessageW(Control(kDefaultFolders), BM_GETCHECK, 0, 0) : 0}};
+    state["options"] = {
+        {"chkSubfolders", IsOpen() ? ::SendMessageW(Control(kSubfolders), BM_GETCHECK, 0, 0) : 0},
+        {"chkDefaultFolders", IsOpen() ? ::SendMessageW(Control(kDefaultFolders), BM_GETCHECK, 0, 0) : 0}};
     nlohmann::json tree = nlohmann::json::array();
     if (IsOpen()) {
-      for (HTREEITEM item = TreeView_GetRoot(Control(kTree)); item; item = TreeView_GetNextSibling(Control(kTree), item)) {
+      for (HTREEITEM item = TreeView_GetRoot(Control(kTree)); item;
+           item = TreeView_GetNextSibling(Control(kTree), item)) {
         tree.push_back(NodeJson(item));
       }
     }
     state["tree"] = std::move(tree);
-    for (const char* hidden : {"selectedFolders", "selectedFolderKeys", "remindersCollection", "remindersCollectionKeys",
-                               "sameCollection", "helpCalls"}) {
+    for (const char* hidden : {"selectedFolders", "selectedFolderKeys", "remindersCollection",
+                               "remindersCollectionKeys", "sameCollection", "helpCalls"}) {
       state[hidden] = nullptr;
     }
     state["search"] = {{"containers", outlook_.SearchContainerPaths()},
@@ -344,8 +378,8 @@ class WindowsSession final : public sim::PageSession {
     for (const sim::RegFileSection& section : ProductKeys()) {
       nlohmann::json values = nlohmann::json::object();
       for (const sim::RegFileValue& value : section.Values) {
-        values[codec_.FromAnsi(value.Name)] =
-            sim::RegistryValueJson(value.Type, value.Data, [this](std::string_view ansi) { return codec_.FromAnsi(ansi); });
+        values[codec_.FromAnsi(value.Name)] = sim::RegistryValueJson(
+            value.Type, value.Data, [this](std::string_view ansi) { return codec_.FromAnsi(ansi); });
       }
       registry[codec_.FromAnsi(section.Path)] = std::move(values);
     }
@@ -377,7 +411,9 @@ class WindowsSession final : public sim::PageSession {
 
  private:
   OptionsDialog::Creator Creator() {
-    return [this](const std::wstring& progId, com::ComPtr<IUnknown>& object) { return addins_.CreateObject(progId, object); };
+    return [this](const std::wstring& progId, com::ComPtr<IUnknown>& object) {
+      return addins_.CreateObject(progId, object);
+    };
   }
 
   // Why Tools > Options shows no Bellnest page: the add-ins' and the pages' failures.
@@ -406,7 +442,9 @@ class WindowsSession final : public sim::PageSession {
     return DriverError("no page is open");
   }
 
-  void Drain() { DrainMessages([this](MSG& m) { return dialog_ && dialog_->TranslateKey(m); }); }
+  void Drain() {
+    DrainMessages([this](MSG& m) { return dialog_ && dialog_->TranslateKey(m); });
+  }
 
   UINT ItemState(HTREEITEM item) const {
     return static_cast<UINT>(::SendMessageW(Control(kTree), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFFFF));
@@ -524,6 +562,7 @@ class WindowsSession final : public sim::PageSession {
   AddinHost addins_;
   Answered answered_;
   UINT_PTR timer_ = 0;
+  ContainerStyle style_;
   std::unique_ptr<OptionsDialog> dialog_;
   OptionsDialog::Page* page_ = nullptr;
 };
@@ -549,6 +588,9 @@ class WindowsDriverWorld final : public tools::DriverWorld {
     return std::make_unique<WindowsSession>(outlook);
   }
   Status Finish(const tools::DriverOptions& options) override {
+    if (strayBoxes > 0) {
+      return DriverError(std::to_string(strayBoxes) + " box(es) of the page were not modal to the Options dialog");
+    }
     if (options.DataDir.empty()) {
       ForgetProduct();
       return {};

@@ -1,7 +1,9 @@
 // The page driver's commands.
 #include "tools/page_driver.h"
 
+#include <algorithm>
 #include <charconv>
+#include <initializer_list>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -150,7 +152,8 @@ bool PageDriver::Run(std::string_view line) {
   } else if (command == "pageinfo") {
     if (!RequireOpen()) return true;
     const nlohmann::json info = host_->PageInfoJson();
-    out_ << "HelpFile: " << info["file"].get<std::string>() << "\nHelpContext: " << info["topic"].get<int32_t>() << "\n";
+    out_ << "HelpFile: " << info["file"].get<std::string>() << "\nHelpContext: " << info["topic"].get<int32_t>()
+         << "\n";
   } else if (command == "about") {
     if (!RequireOpen()) return true;
     host_->About();
@@ -172,6 +175,18 @@ bool PageDriver::Run(std::string_view line) {
       Check(host_->SetHelpCloseDelay(*ParseNumber(w[1])));
     } else {
       Fail("helpwindow closes N | helpwindow stuck");
+    }
+  } else if (command == "container") {
+    // container ORDER SWITCHING: how the next `open` hosts the page (the Windows world's OLE container).
+    const std::vector<std::string> w = Words(argument);
+    const auto one = [](const std::string& word, std::initializer_list<const char*> names) {
+      return std::any_of(names.begin(), names.end(), [&](const char* name) { return word == name; });
+    };
+    if (w.size() == 2 && one(w[0], {"misc-status", "initnew-first", "load-stream", "load-bag"}) &&
+        one(w[1], {"window", "verb"})) {
+      Check(host_->SetContainer(w[0], w[1]));
+    } else {
+      Fail("container misc-status|initnew-first|load-stream|load-bag window|verb");
     }
   } else if (command == "fault") {
     // fault KIND METHOD [NTH [ERROR]]
@@ -331,7 +346,8 @@ void PageDriver::PrintHelp() {
           "          e.g. Inbox/Projects; / for the top folder; or id:ENTRYID)\n"
           "Options:  click subfolders, click defaultfolders\n"
           "Show:     tree, selection, scope, registry, log, messages, logons, state (JSON), screenshot FILE\n"
-          "Set-up:   profile FILE|sample, fault KIND METHOD [NTH [ERROR]], helpwindow closes N | helpwindow stuck\n"
+          "Set-up:   profile FILE|sample, fault KIND METHOD [NTH [ERROR]], helpwindow closes N | helpwindow stuck,\n"
+          "          container misc-status|initnew-first|load-stream|load-bag window|verb\n"
           "Outlook:  outlook online true|false, outlook version TEXT, outlook scope add|remove PATH\n"
           "          quit\n";
 }

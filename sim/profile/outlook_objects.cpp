@@ -24,19 +24,29 @@ class PPClassDispatch final : public Dispatch, public SimObject {
   }
 };
 
+// The add-in's object as the profile describes it. Over a loaded add-in's own object (real),
+// the profile still decides what PPClass is when it says it is missing or not an object.
 class AddInObjectDispatch final : public Dispatch, public SimObject {
  public:
-  explicit AddInObjectDispatch(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kAddInObject) {}
+  explicit AddInObjectDispatch(std::shared_ptr<World> world, DispatchPtr real = nullptr)
+      : SimObject(std::move(world), kind::kAddInObject), real_(std::move(real)) {}
   Result<Variant> GetProperty(std::string_view name) override {
     const std::string method(name);
     return W().Invoke<Result<Variant>>(kind_, method.c_str(), {}, "", [&]() -> Result<Variant> {
-      if (EqualsIgnoringCase(name, "PPClass") && W().Model.AddIn.PPClassText)
-        return Variant(*W().Model.AddIn.PPClassText);
-      if (EqualsIgnoringCase(name, "PPClass") && W().Model.AddIn.HasPPClass)
-        return Variant(DispatchPtr(std::make_shared<PPClassDispatch>(world_)));
+      const bool ppClass = EqualsIgnoringCase(name, "PPClass");
+      if (ppClass && W().Model.AddIn.PPClassText) return Variant(*W().Model.AddIn.PPClassText);
+      if (ppClass && !W().Model.AddIn.HasPPClass) return RuntimeError(err::kObjectDoesNotSupport);
+      if (real_) return real_->GetProperty(name);
+      if (ppClass) return Variant(DispatchPtr(std::make_shared<PPClassDispatch>(world_)));
       return RuntimeError(err::kObjectDoesNotSupport);
     });
   }
+
+  // Whether a loaded add-in's object needs the profile's word in front of it.
+  static bool Overrides(const AddInModel& addIn) { return addIn.PPClassText.has_value() || !addIn.HasPPClass; }
+
+ private:
+  DispatchPtr real_;
 };
 
 class ComAddInProxy final : public ComAddIn, public SimObject {
@@ -45,9 +55,15 @@ class ComAddInProxy final : public ComAddIn, public SimObject {
       : SimObject(std::move(world), kind::kComAddIn), progId_(std::move(progId)) {}
   Result<DispatchPtr> Object() override {
     return W().Invoke<Result<DispatchPtr>>(kind_, "Object", {}, "", [&]() -> Result<DispatchPtr> {
-      if (W().AddIns) return W().AddIns->Find(progId_).value_or(DispatchPtr());
-      if (!W().Model.AddIn.Connected) return DispatchPtr();
-      return DispatchPtr(std::make_shared<AddInObjectDispatch>(world_));
+      // Bellnest's own add-in is as the profile says, loaded or simulated.
+      const bool ours = EqualsIgnoringCase(progId_, kAddInProgId);
+      if (ours && !W().Model.AddIn.Connected) return DispatchPtr();
+      if (!W().AddIns) return DispatchPtr(std::make_shared<AddInObjectDispatch>(world_));
+      DispatchPtr real = W().AddIns->Find(progId_).value_or(DispatchPtr());
+      if (ours && real && AddInObjectDispatch::Overrides(W().Model.AddIn)) {
+        return DispatchPtr(std::make_shared<AddInObjectDispatch>(world_, real));
+      }
+      return real;
     });
   }
 
@@ -60,8 +76,9 @@ class ComAddInsProxy final : public ComAddIns, public SimObject {
   explicit ComAddInsProxy(std::shared_ptr<World> world) : SimObject(std::move(world), kind::kComAddIns) {}
   Result<ComAddInPtr> Item(const std::string& progId) override {
     return W().Invoke<Result<ComAddInPtr>>(kind_, "Item", {progId}, "", [&]() -> Result<ComAddInPtr> {
-      const bool listed = W().AddIns ? W().AddIns->Find(progId).has_value()
-                                     : W().Model.AddIn.Listed && EqualsIgnoringCase(progId, kAddInProgId);
+      const bool ours = EqualsIgnoringCase(progId, kAddInProgId);
+      const bool loaded = W().AddIns && W().AddIns->Find(progId).has_value();
+      const bool listed = ours ? W().Model.AddIn.Listed && (!W().AddIns || loaded) : loaded;
       if (!listed) return OutlookError(hr::kBadIndex);
       return ComAddInPtr(std::make_shared<ComAddInProxy>(world_, progId));
     });
