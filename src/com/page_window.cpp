@@ -64,8 +64,8 @@ PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
   const int width = ::MulDiv(kWidthTwips, ::GetDeviceCaps(screen, LOGPIXELSX), 1440);
   const int height = ::MulDiv(kHeightTwips, ::GetDeviceCaps(screen, LOGPIXELSY), 1440);
   ::ReleaseDC(nullptr, screen);
-  page_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
-                            0, width, height, parking_, nullptr, instance, this);
+  page_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                            width, height, parking_, nullptr, instance, this);
   if (page_) controls_ = win32::Win32PageWindow::Create(page_);
 }
 
@@ -114,15 +114,27 @@ void PageWindow::FocusFirstControl() {
 bool PageWindow::TranslateKey(const MSG& message) {
   if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
   if (message.hwnd != page_ && !::IsChild(page_, message.hwnd)) return false;
-  if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) {
-    return Mnemonic(static_cast<wchar_t>(std::towlower(static_cast<wint_t>(message.wParam))));
-  }
+  if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) return Mnemonic(AccessKeyOf(message));
   if (message.message == WM_KEYDOWN) {
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
     switch (message.wParam) {
-      case VK_RETURN:
+      case VK_RETURN: {
+        // Enter presses the focused button of the page, as in any dialog; elsewhere it is the
+        // dialog's OK.
+        HWND focus = ::GetFocus();
+        const bool button = focus && ::IsChild(page_, focus) &&
+                            (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON));
+        if (button) ::SendMessageW(focus, BM_CLICK, 0, 0);
+        return button;
+      }
       case VK_ESCAPE:
-        return false;  // the dialog's OK and Cancel
+        return false;  // the dialog's Cancel
+      case VK_PRIOR:
+      case VK_NEXT:
+        if (control) return false;  // the dialog's tabs
+        break;
       case VK_TAB: {
+        if (control) return false;  // Ctrl+Tab: the dialog's next tab
         // Off the last control (or back off the first) the focus leaves the page.
         const bool back = ::GetKeyState(VK_SHIFT) < 0;
         HWND focus = ::GetFocus();
@@ -137,6 +149,18 @@ bool PageWindow::TranslateKey(const MSG& message) {
   }
   MSG copy = message;
   return ::IsDialogMessageW(page_, &copy) != FALSE;
+}
+
+wchar_t PageWindow::AccessKeyOf(const MSG& message) {
+  const auto code = static_cast<wchar_t>(message.wParam);
+  if (message.message == WM_SYSCHAR) return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(code)));
+  if (message.message != WM_SYSKEYDOWN) return 0;
+  // Virtual keys of letters and digits are their upper-case characters; VK_NUMPAD0 and up
+  // share their codes with lower-case letters and are no access keys.
+  if ((code >= L'A' && code <= L'Z') || (code >= L'0' && code <= L'9')) {
+    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(code)));
+  }
+  return 0;
 }
 
 bool PageWindow::Mnemonic(wchar_t key) { return key && controls_ && controls_->OnMnemonic(key); }
@@ -174,8 +198,9 @@ void PageWindow::CheckFocus() {
   if (inside && !focusInside_) {
     focusInside_ = true;
     events_.OnFocusEntered();
-  } else if (!inside) {
+  } else if (!inside && focusInside_) {
     focusInside_ = false;
+    events_.OnFocusLeft();
   }
 }
 

@@ -17,8 +17,9 @@ class PageWindowEvents {
  public:
   virtual ~PageWindowEvents() = default;
   virtual void OnPagePaint() = 0;
-  // The focus moved from outside the page onto it or one of its controls.
+  // The focus moved from outside the page onto it or one of its controls, or left the page.
   virtual void OnFocusEntered() = 0;
+  virtual void OnFocusLeft() = 0;
 };
 
 class PageWindow {
@@ -43,8 +44,11 @@ class PageWindow {
   void FocusFirstControl();
 
   // A key message for a window of the page: true when the page used it. Tab off either end,
-  // Enter and Esc are left to the container.
+  // Ctrl+Tab, Esc and Enter (but on the page's own buttons) are left to the container.
   bool TranslateKey(const MSG& message);
+  // The access key a key message asks for (Alt+letter or digit, lower case); 0 for any other
+  // key, Alt with the numeric keypad's keys among them (they type a character by its code).
+  static wchar_t AccessKeyOf(const MSG& message);
   // An access key of the page's controls; false when none has it.
   bool Mnemonic(wchar_t key);
   // Alt+letter for every access key on the page.

@@ -6,7 +6,6 @@
 // EnterFocus and GotFocus when the focus comes onto the page, Terminate at the last Release.
 #include "com/user_control_ole.h"
 
-#include <cwctype>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,11 +107,12 @@ class UserControl final : public IOleObject,
   // IPersist, IPersistStreamInit, IPersistPropertyBag: the page keeps no saved properties.
   STDMETHODIMP GetClassID(CLSID* clsid) override;
   STDMETHODIMP IsDirty() override { return S_FALSE; }
-  STDMETHODIMP Load(LPSTREAM) override { return MarkLoaded(); }
+  STDMETHODIMP Load(LPSTREAM) override { return InitNew(); }
   STDMETHODIMP Save(LPSTREAM, BOOL) override { return S_OK; }
   STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
   STDMETHODIMP InitNew() override;
-  STDMETHODIMP Load(IPropertyBag*, IErrorLog*) override { return MarkLoaded(); }
+  // Nothing is saved, so loading initialises the page as InitNew does, once.
+  STDMETHODIMP Load(IPropertyBag*, IErrorLog*) override { return InitNew(); }
   STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return S_OK; }
 
   // IProvideClassInfo, IProvideClassInfo2
@@ -140,9 +140,11 @@ class UserControl final : public IOleObject,
 
   void OnPagePaint() override;
   void OnFocusEntered() override;
+  void OnFocusLeft() override;
 
-  HRESULT MarkLoaded();
   void RunInitProperties();
+  // Tells the control site that the focus came onto the page or left it.
+  void TellFocus(bool gotFocus);
   HRESULT ActivateInPlace(IOleClientSite* site, bool uiActivate);
   HRESULT ActivateUi();
 
@@ -187,6 +189,7 @@ UserControl::~UserControl() {
   if (page_) page_->UserControl_Terminate();
   page_.reset();
   world_->Ui().SetPageWindow(nullptr);
+  world_->Ui().SetContainerWindow(nullptr);
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
 }
 
@@ -228,6 +231,12 @@ Result<PropertyPageSitePtr> UserControl::Container::Parent() {
 STDMETHODIMP UserControl::SetClientSite(IOleClientSite* site) {
   return Guarded("IOleObject.SetClientSite", [&]() -> HRESULT {
     clientSite_ = ComPtr<IOleClientSite>(site);
+    // The container's window, whose dialog owns the page's message boxes from now on, even
+    // those InitProperties shows before the page is activated in place.
+    HWND containerWindow = nullptr;
+    ComPtr<IOleWindow> window;
+    if (clientSite_ && SUCCEEDED(clientSite_.As(IID_IOleWindow, window))) window->GetWindow(&containerWindow);
+    world_->Ui().SetContainerWindow(containerWindow);
     // A container that called InitNew first gets InitProperties now, with a site to ask.
     if (clientSite_ && initPropertiesPending_) RunInitProperties();
     return S_OK;
@@ -345,6 +354,10 @@ HRESULT UserControl::ActivateInPlace(IOleClientSite* site, bool uiActivate) {
     inPlaceSite_ = inPlace;
     window_.Attach(parent, position);
     if (page_) page_->UserControl_Show();
+  } else if (!::IsWindowVisible(window_.Handle())) {
+    // Shown again after OLEIVERB_HIDE.
+    ::ShowWindow(window_.Handle(), SW_SHOWNA);
+    if (page_) page_->UserControl_Show();
   }
   return uiActivate ? ActivateUi() : S_OK;
 }
@@ -421,9 +434,10 @@ STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) {
 STDMETHODIMP UserControl::OnMnemonic(MSG* message) {
   return Guarded("IOleControl.OnMnemonic", [&]() -> HRESULT {
     if (!message) return E_POINTER;
+    const wchar_t key = PageWindow::AccessKeyOf(*message);
+    if (!key) return S_FALSE;
     ActivateUi();
-    return window_.Mnemonic(static_cast<wchar_t>(std::towlower(static_cast<wint_t>(message->wParam)))) ? S_OK
-                                                                                                      : S_FALSE;
+    return window_.Mnemonic(key) ? S_OK : S_FALSE;
   });
 }
 
@@ -481,12 +495,6 @@ STDMETHODIMP UserControl::InitNew() {
   });
 }
 
-HRESULT UserControl::MarkLoaded() {
-  if (initialized_) return CO_E_ALREADYINITIALIZED;
-  initialized_ = true;
-  return S_OK;
-}
-
 void UserControl::RunInitProperties() {
   initPropertiesPending_ = false;
   if (page_) page_->UserControl_InitProperties();
@@ -495,7 +503,8 @@ void UserControl::RunInitProperties() {
 // ---- class information and IDispatch -------------------------------------------------------
 
 STDMETHODIMP UserControl::GetClassInfo(ITypeInfo** info) {
-  return Guarded("IProvideClassInfo.GetClassInfo", [&]() -> HRESULT { return dispatch_.TypeInfoOf(CLSID_UserControl1, info); });
+  return Guarded("IProvideClassInfo.GetClassInfo",
+                 [&]() -> HRESULT { return dispatch_.TypeInfoOf(CLSID_UserControl1, info); });
 }
 
 STDMETHODIMP UserControl::GetGUID(DWORD kind, GUID* guid) {
@@ -544,9 +553,17 @@ void UserControl::OnPagePaint() {
 
 void UserControl::OnFocusEntered() {
   ActivateUi();
+  TellFocus(true);
   if (!page_) return;
   page_->UserControl_EnterFocus();
   page_->UserControl_GotFocus();
+}
+
+void UserControl::OnFocusLeft() { TellFocus(false); }
+
+void UserControl::TellFocus(bool gotFocus) {
+  ComPtr<IOleControlSite> site;
+  if (clientSite_ && SUCCEEDED(clientSite_.As(IID_IOleControlSite, site))) site->OnFocus(gotFocus ? TRUE : FALSE);
 }
 
 }  // namespace

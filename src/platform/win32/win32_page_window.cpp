@@ -2,7 +2,6 @@
 #include "platform/win32/win32_page_window.h"
 
 #include <cwctype>
-#include <iterator>
 
 namespace bellnest::win32 {
 
@@ -26,9 +25,9 @@ RECT Place(const ControlLayout& layout, POINT dpi) {
 HWND MakeControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
                  const ControlLayout& layout, POINT dpi, HFONT font) {
   const RECT r = Place(layout, dpi);
-  HWND control = ::CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
-                                   r.right - r.left, r.bottom - r.top, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+  HWND control = ::CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ThisModule(), nullptr);
   if (control) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
@@ -91,15 +90,20 @@ std::unique_ptr<Win32PageWindow> Win32PageWindow::Create(HWND parent) {
   page->parent_ = parent;
   page->font_ = CreateDesignFont(dpi.y);
   HFONT font = page->font_;
-  // Created in tab order; SS_NOTIFY lets the label's tool tip see the mouse.
-  page->label_ = MakeControl(parent, L"STATIC", L"Reminder enabled &folders", SS_NOTIFY, kLabel, kLabelLayout, dpi, font);
+  // Created in tab order; SS_NOTIFY lets the label's tool tip see the mouse, BS_NOTIFY tells the
+  // page when a button or check box takes the focus (the control's EnterFocus and GotFocus).
+  page->label_ =
+      MakeControl(parent, L"STATIC", L"Reminder enabled &folders", SS_NOTIFY, kLabel, kLabelLayout, dpi, font);
   page->tree_ = Win32TreeView::Create(parent, kTree, Place(kTreeLayout, dpi));
-  HWND subfolders = MakeControl(parent, L"BUTTON", L"Include Subfolders", BS_AUTOCHECKBOX | WS_TABSTOP,
+  HWND subfolders = MakeControl(parent, L"BUTTON", L"Include Subfolders", BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP,
                                 kSubfolders, kSubfoldersLayout, dpi, font);
-  HWND defaultFolders = MakeControl(parent, L"BUTTON", L"Allow disabling default folders",
-                                    BS_AUTOCHECKBOX | WS_TABSTOP, kDefaultFolders, kDefaultFoldersLayout, dpi, font);
-  page->about_ = MakeControl(parent, L"BUTTON", L"A&bout", BS_PUSHBUTTON | WS_TABSTOP, kAbout, kAboutLayout, dpi, font);
-  page->help_ = MakeControl(parent, L"BUTTON", L"&Help", BS_PUSHBUTTON | WS_TABSTOP, kHelp, kHelpLayout, dpi, font);
+  HWND defaultFolders =
+      MakeControl(parent, L"BUTTON", L"Allow disabling default folders", BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP,
+                  kDefaultFolders, kDefaultFoldersLayout, dpi, font);
+  page->about_ = MakeControl(parent, L"BUTTON", L"A&bout", BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP, kAbout, kAboutLayout,
+                             dpi, font);
+  page->help_ =
+      MakeControl(parent, L"BUTTON", L"&Help", BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP, kHelp, kHelpLayout, dpi, font);
   if (!page->label_ || !page->tree_ || !subfolders || !defaultFolders || !page->about_ || !page->help_) return nullptr;
   ::SendMessageW(page->tree_->Window(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   page->subfolders_ = std::make_shared<Win32CheckBox>(subfolders);
@@ -176,25 +180,6 @@ bool Win32PageWindow::OnMnemonic(wchar_t key) {
     default:
       return false;
   }
-}
-
-bool Win32PageWindow::TranslateKey(const MSG& message) {
-  if (message.message == WM_SYSCHAR) return OnMnemonic(static_cast<wchar_t>(message.wParam));
-  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
-  if ((::GetKeyState(VK_CONTROL) & 0x8000) || (::GetKeyState(VK_MENU) & 0x8000)) return false;
-  const bool backward = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
-  // The page's tab stops in window order (the label takes no focus).
-  const HWND stops[] = {tree_->Window(), subfolders_->Window(), defaultFolders_->Window(), about_, help_};
-  const HWND focus = ::GetFocus();
-  int at = -1;
-  for (int i = 0; i < static_cast<int>(std::size(stops)); ++i) {
-    if (stops[i] == focus || ::IsChild(stops[i], focus)) at = i;
-  }
-  if (at < 0) return false;
-  const int next = backward ? at - 1 : at + 1;
-  if (next < 0 || next >= static_cast<int>(std::size(stops))) return false;
-  ::SetFocus(stops[next]);
-  return true;
 }
 
 }  // namespace bellnest::win32

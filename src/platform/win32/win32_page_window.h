@@ -67,11 +67,6 @@ class Win32PageWindow {
   // An access key (Alt+letter) pressed on the page: F focuses the tree, B and H press the
   // buttons. True when the key is the page's.
   bool OnMnemonic(wchar_t key);
-  // The page's keyboard interface, for the container's accelerator pass over a message bound
-  // for one of the page's controls: Tab and Shift+Tab move between the page's controls in tab
-  // order (false past either end, so the container moves on), Alt+letter is an access key.
-  // False for every other message: the control it is for handles it (arrows, space).
-  bool TranslateKey(const MSG& message);
 
  private:
   Win32PageWindow() = default;

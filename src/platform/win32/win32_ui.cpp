@@ -10,7 +10,12 @@
 
 namespace bellnest::win32 {
 
-HWND Win32Ui::Owner() const { return page_ ? ::GetAncestor(page_, GA_ROOT) : nullptr; }
+// Before in-place activation the page's own top-level window is the hidden window it is parked
+// in: a box owned by it would leave the container's dialog enabled under it.
+HWND Win32Ui::Owner() const {
+  HWND anchor = container_ ? container_ : page_;
+  return anchor ? ::GetAncestor(anchor, GA_ROOT) : nullptr;
+}
 
 int32_t Win32Ui::MsgBox(const std::string& prompt, int32_t style, const std::string& title) {
   // The style numbers (buttons, icon) and the answers are those of MessageBox.
@@ -21,7 +26,8 @@ intptr_t Win32Ui::HtmlHelpA(intptr_t caller, const std::string& file, uint32_t c
   if (!htmlHelp_) {
     if (!helpLibrary_) helpLibrary_.Reset(::LoadLibraryA("hhctrl.ocx"));
     if (!helpLibrary_) return 0;
-    htmlHelp_ = reinterpret_cast<HtmlHelpAFunction>(reinterpret_cast<void*>(::GetProcAddress(helpLibrary_.Get(), "HtmlHelpA")));
+    htmlHelp_ =
+        reinterpret_cast<HtmlHelpAFunction>(reinterpret_cast<void*>(::GetProcAddress(helpLibrary_.Get(), "HtmlHelpA")));
     if (!htmlHelp_) return 0;
   }
   return reinterpret_cast<intptr_t>(

@@ -13,9 +13,12 @@ using HtmlHelpAFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
 class Win32Ui final : public UiApi {
  public:
-  // The page's window: message boxes are owned by its top-level window and the About
-  // dialog is centred on it. Without one they belong to the desktop.
+  // The page's window: the About dialog is centred on it, and until the container's window is
+  // known message boxes are owned by its top-level window. Without one they belong to the desktop.
   void SetPageWindow(HWND page) { page_ = page; }
+  // The container's window the page is (or will be) in: its top-level window, the dialog the
+  // page is a tab of, owns the message boxes and the About dialog, which are modal to it.
+  void SetContainerWindow(HWND container) { container_ = container; }
 
   int32_t MsgBox(const std::string& prompt, int32_t style, const std::string& title) override;
   intptr_t HtmlHelpA(intptr_t caller, const std::string& file, uint32_t command, uintptr_t data) override;
@@ -31,6 +34,7 @@ class Win32Ui final : public UiApi {
   HWND Owner() const;
 
   HWND page_ = nullptr;
+  HWND container_ = nullptr;
   ScopedModule helpLibrary_;
   HtmlHelpAFunction htmlHelp_ = nullptr;
 };
