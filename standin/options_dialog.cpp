@@ -13,10 +13,13 @@ namespace {
 
 constexpr const wchar_t* kSiteClass = L"BellnestOptionsPageSite";
 constexpr const wchar_t* kDialogMark = L"BellnestOptionsDialog";
-constexpr int kWidth = 440;  // client pixels: a page of 5160 twips (344 px) and the tab's margins
-constexpr int kHeight = 430;
+// Client pixels at 96 DPI, grown with the DPI as a dialog laid out in dialog units grows: a tab
+// with room beyond the page's 5160 by 5295 twips, and OK, Cancel and Apply below it.
+constexpr int kWidth = 440;
+constexpr int kHeight = 460;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
+constexpr int kMargin = 8;
 
 // Outlook's page site as the page sees it: every call goes to the simulated profile's site, and
 // a successful OnStatusChange also tells the dialog, which then reads Dirty.
@@ -115,7 +118,11 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
   if (!window_) return;
   ::SetPropW(window_, kDialogMark, reinterpret_cast<HANDLE>(1));
   ::SetWindowTextW(window_, L"Options");
-  RECT frame{0, 0, kWidth, kHeight};
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+  RECT frame{0, 0, px(kWidth), px(kHeight)};
   ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(::GetWindowLongW(window_, GWL_EXSTYLE)));
   ::SetWindowPos(window_, nullptr, 40, 40, frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER);
@@ -124,6 +131,9 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  // Outlook's dialogs use a 9-point font, a size the system's message font seldom has: a page
+  // that takes its container's ambient font shows it.
+  metrics.lfMessageFont.lfHeight = -::MulDiv(9, dpi, 72);
   font_ = ::CreateFontIndirectW(&metrics.lfMessageFont);
   auto child = [&](const wchar_t* windowClass, const wchar_t* text, DWORD childStyle, int id, RECT r,
                    DWORD exStyle = 0) {
@@ -133,16 +143,16 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     return control;
   };
-  tabs_ =
-      child(WC_TABCONTROLW, L"", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kTabs, {8, 8, kWidth - 8, kHeight - 42});
-  const int buttonsTop = kHeight - 8 - kButtonHeight;
-  int left = kWidth - 8 - 3 * kButtonWidth - 12;
+  tabs_ = child(WC_TABCONTROLW, L"", WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kTabs,
+                {px(kMargin), px(kMargin), px(kWidth - kMargin), px(kHeight - 2 * kMargin - kButtonHeight - 3)});
+  const int buttonsTop = px(kHeight - kMargin - kButtonHeight);
+  int left = px(kWidth - kMargin - 3 * kButtonWidth - 12);
   for (auto [id, text] :
        {std::pair{IDOK, L"OK"}, std::pair{IDCANCEL, L"Cancel"}, std::pair{+kApplyButton, L"&Apply"}}) {
     HWND button = child(L"BUTTON", text, WS_VISIBLE | WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), id,
-                        {left, buttonsTop, left + kButtonWidth, buttonsTop + kButtonHeight});
+                        {left, buttonsTop, left + px(kButtonWidth), buttonsTop + px(kButtonHeight)});
     if (id == kApplyButton) ::EnableWindow(button, FALSE);
-    left += kButtonWidth + 6;
+    left += px(kButtonWidth + 6);
   }
   ::SendMessageW(window_, DM_SETDEFID, IDOK, 0);
 
@@ -152,7 +162,7 @@ OptionsDialog::OptionsDialog(com::ComPtr<IDispatch> pageSite, const std::vector<
   ::SendMessageW(tabs_, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   const RECT area = PageArea();
   builtIn_ = child(L"STATIC", L"Outlook's own preferences are not part of this stand-in.", SS_LEFT, 11,
-                   {area.left + 8, area.top + 8, area.right - 8, area.top + 48});
+                   {area.left + px(kMargin), area.top + px(kMargin), area.right - px(kMargin), area.top + px(48)});
 
   ::ShowWindow(window_, SW_SHOW);
   ::UpdateWindow(window_);

@@ -96,6 +96,7 @@ void PageWindow::Detach() {
 
 void PageWindow::Move(const RECT& rect) {
   ::MoveWindow(page_, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+  if (controls_) controls_->Layout(rect.right - rect.left, rect.bottom - rect.top);
 }
 
 bool PageWindow::HasFocus() const {

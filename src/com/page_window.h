@@ -25,8 +25,8 @@ class PageWindowEvents {
 class PageWindow {
  public:
   // The page's designed size, 5160 by 5295 twips.
-  static constexpr int kWidthTwips = 5160;
-  static constexpr int kHeightTwips = 5295;
+  static constexpr int kWidthTwips = win32::Win32PageWindow::kWidthTwips;
+  static constexpr int kHeightTwips = win32::Win32PageWindow::kHeightTwips;
 
   explicit PageWindow(PageWindowEvents& events);
   ~PageWindow();

@@ -143,6 +143,8 @@ class UserControl final : public IOleObject,
   void OnFocusLeft() override;
 
   void RunInitProperties();
+  // The container's ambient font for the page's controls, if it offers one.
+  void UseAmbientFont();
   // Tells the control site that the focus came onto the page or left it.
   void TellFocus(bool gotFocus);
   HRESULT ActivateInPlace(IOleClientSite* site, bool uiActivate);
@@ -155,6 +157,7 @@ class UserControl final : public IOleObject,
   std::unique_ptr<UserControl1> page_;
 
   ComPtr<IOleClientSite> clientSite_;
+  ComPtr<IFont> ambientFont_;  // owns the font the controls use while it is set
   ComPtr<IOleInPlaceSite> inPlaceSite_;
   ComPtr<IOleInPlaceFrame> frame_;
   ComPtr<IOleInPlaceUIWindow> document_;
@@ -188,6 +191,7 @@ UserControl::~UserControl() {
   // last reference is released exactly once.
   if (page_) page_->UserControl_Terminate();
   page_.reset();
+  if (win32::Win32PageWindow* controls = window_.Controls()) controls->SetFont(nullptr);
   world_->Ui().SetPageWindow(nullptr);
   world_->Ui().SetContainerWindow(nullptr);
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
@@ -237,6 +241,7 @@ STDMETHODIMP UserControl::SetClientSite(IOleClientSite* site) {
     ComPtr<IOleWindow> window;
     if (clientSite_ && SUCCEEDED(clientSite_.As(IID_IOleWindow, window))) window->GetWindow(&containerWindow);
     world_->Ui().SetContainerWindow(containerWindow);
+    UseAmbientFont();
     // A container that called InitNew first gets InitProperties now, with a site to ask.
     if (clientSite_ && initPropertiesPending_) RunInitProperties();
     return S_OK;
@@ -493,6 +498,28 @@ STDMETHODIMP UserControl::InitNew() {
     }
     return S_OK;
   });
+}
+
+void UserControl::UseAmbientFont() {
+  win32::Win32PageWindow* controls = window_.Controls();
+  if (!controls) return;
+  ComPtr<IFont> font;
+  ComPtr<IDispatch> ambient;
+  VARIANT value;
+  ::VariantInit(&value);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  if (clientSite_ && SUCCEEDED(clientSite_.As(IID_IDispatch, ambient)) &&
+      SUCCEEDED(ambient->Invoke(DISPID_AMBIENT_FONT, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
+                                nullptr, nullptr)) &&
+      (value.vt == VT_DISPATCH || value.vt == VT_UNKNOWN) && value.punkVal) {
+    value.punkVal->QueryInterface(IID_IFont, font.PutVoid());
+  }
+  ::VariantClear(&value);
+  HFONT handle = nullptr;
+  if (font && FAILED(font->get_hFont(&handle))) handle = nullptr;
+  // The controls let go of the old font before it may go.
+  controls->SetFont(handle);
+  ambientFont_ = handle ? font : ComPtr<IFont>();
 }
 
 void UserControl::RunInitProperties() {

@@ -1,7 +1,9 @@
 // The page's controls.
 #include "platform/win32/win32_page_window.h"
 
+#include <algorithm>
 #include <cwctype>
+#include <string>
 
 namespace bellnest::win32 {
 
@@ -57,6 +59,16 @@ HFONT CreateDesignFont(int dpiY) {
   return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
+HFONT CreateDialogFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  HFONT font = nullptr;
+  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    font = ::CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
 POINT ScreenDpi() {
   HDC screen = ::GetDC(nullptr);
   POINT dpi{::GetDeviceCaps(screen, LOGPIXELSX), ::GetDeviceCaps(screen, LOGPIXELSY)};
@@ -88,7 +100,7 @@ std::unique_ptr<Win32PageWindow> Win32PageWindow::Create(HWND parent) {
   const POINT dpi = ScreenDpi();
   std::unique_ptr<Win32PageWindow> page(new Win32PageWindow());
   page->parent_ = parent;
-  page->font_ = CreateDesignFont(dpi.y);
+  page->font_ = CreateDialogFont();
   HFONT font = page->font_;
   // Created in tab order; SS_NOTIFY lets the label's tool tip see the mouse, BS_NOTIFY tells the
   // page when a button or check box takes the focus (the control's EnterFocus and GotFocus).
@@ -111,6 +123,9 @@ std::unique_ptr<Win32PageWindow> Win32PageWindow::Create(HWND parent) {
 
   page->tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, ThisModule(), nullptr);
+  RECT client{};
+  ::GetClientRect(parent, &client);
+  page->Layout(client.right, client.bottom);
   if (page->tips_) {
     AddTip(page->tips_, parent, page->label_, L"Folders monitored for reminders in addition to the default folders");
     AddTip(page->tips_, parent, page->about_, L"About Bellnest");
@@ -162,6 +177,64 @@ bool Win32PageWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     return false;
   }
   return true;
+}
+
+void Win32PageWindow::SetFont(HFONT font) {
+  if (!font) font = font_;
+  for (HWND control : {label_, tree_->Window(), subfolders_->Window(), defaultFolders_->Window(), about_, help_}) {
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  Layout(size_.cx, size_.cy);
+}
+
+namespace {
+
+// The width a caption needs: its text in its control's font (the access key's '&' takes no
+// room), and the control's own parts beside it.
+int CaptionWidth(HWND control, int parts) {
+  wchar_t text[256] = {};
+  ::GetWindowTextW(control, text, 256);
+  std::wstring shown;
+  for (const wchar_t* p = text; *p; ++p) {
+    if (*p == L'&' && p[1] != L'\0') ++p;
+    shown += *p;
+  }
+  HDC dc = ::GetDC(control);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return extent.cx + parts;
+}
+
+}  // namespace
+
+void Win32PageWindow::Layout(int width, int height) {
+  size_ = {width, height};
+  const POINT dpi = ScreenDpi();
+  const RECT design = TwipsToPixels(0, 0, kWidthTwips, kHeightTwips, dpi.x, dpi.y);
+  const int pageWidth = std::max<int>(width, design.right);
+  const int extraX = pageWidth - design.right;
+  const int extraY = std::max<int>(0, height - design.bottom);
+  const auto scaled = [&dpi](int pixels) { return ::MulDiv(pixels, dpi.x, 96); };
+  const auto place = [&](HWND control, const ControlLayout& layout, POINT offset, SIZE grow, int captionWidth) {
+    RECT r = Place(layout, dpi);
+    ::OffsetRect(&r, offset.x, offset.y);
+    r.right = std::max<LONG>(r.right + grow.cx, std::min<LONG>(r.left + captionWidth, pageWidth));
+    r.bottom += grow.cy;
+    ::MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  };
+  // A check box's box and the gap after it; a push button's edges and margins.
+  const int checkParts = ::GetSystemMetrics(SM_CXMENUCHECK) + scaled(6);
+  const int buttonParts = scaled(12);
+  place(label_, kLabelLayout, {0, 0}, {0, 0}, CaptionWidth(label_, 0));
+  place(tree_->Window(), kTreeLayout, {0, 0}, {extraX, extraY}, 0);
+  place(subfolders_->Window(), kSubfoldersLayout, {0, extraY}, {0, 0}, CaptionWidth(subfolders_->Window(), checkParts));
+  place(defaultFolders_->Window(), kDefaultFoldersLayout, {0, extraY}, {0, 0},
+        CaptionWidth(defaultFolders_->Window(), checkParts));
+  place(about_, kAboutLayout, {extraX, 0}, {0, 0}, CaptionWidth(about_, buttonParts));
+  place(help_, kHelpLayout, {extraX, 0}, {0, 0}, CaptionWidth(help_, buttonParts));
 }
 
 bool Win32PageWindow::OnMnemonic(wchar_t key) {

@@ -18,9 +18,12 @@ namespace bellnest::win32 {
 RECT TwipsToPixels(int left, int top, int width, int height, int dpiX, int dpiY);
 // The screen's DPI, horizontal and vertical.
 POINT ScreenDpi();
-// The font the page and its dialog are designed in: MS Sans Serif, 8 points at the given DPI.
+// The font the About dialog is designed in: MS Sans Serif, 8 points at the given DPI.
 // The caller deletes it.
 HFONT CreateDesignFont(int dpiY);
+// The system's dialog font (the message font, a TrueType font sized for the screen's DPI), or
+// the stock GUI font. The caller deletes it.
+HFONT CreateDialogFont();
 
 // An option check box: a Value put that changes the mark raises Click, as a user's click does.
 class Win32CheckBox final : public CheckBox {
@@ -42,6 +45,9 @@ class Win32PageWindow {
  public:
   // Control ids within the page window.
   enum ControlId : int { kLabel = 100, kTree, kSubfolders, kDefaultFolders, kAbout, kHelp };
+  // The page's designed size, 5160 by 5295 twips.
+  static constexpr int kWidthTwips = 5160;
+  static constexpr int kHeightTwips = 5295;
 
   // Creates the controls in parent; empty when a control cannot be created.
   static std::unique_ptr<Win32PageWindow> Create(HWND parent);
@@ -68,6 +74,15 @@ class Win32PageWindow {
   // buttons. True when the key is the page's.
   bool OnMnemonic(wchar_t key);
 
+  // The controls' font: the container's (which stays the container's) or, with null, the
+  // page's own, the system's dialog font. The controls are laid out again for it.
+  void SetFont(HFONT font);
+  // Places the controls in a page of this size: at the designed size as designed (twips at the
+  // screen's DPI); room beyond it goes to the tree, with the buttons kept at its right and the
+  // check boxes below it. A caption wider than its designed control widens the control, as far
+  // as the page allows.
+  void Layout(int width, int height);
+
  private:
   Win32PageWindow() = default;
 
@@ -76,7 +91,8 @@ class Win32PageWindow {
   HWND about_ = nullptr;
   HWND help_ = nullptr;
   HWND tips_ = nullptr;
-  HFONT font_ = nullptr;
+  HFONT font_ = nullptr;  // the page's own
+  SIZE size_{};
   std::shared_ptr<Win32TreeView> tree_;
   std::shared_ptr<Win32CheckBox> subfolders_;
   std::shared_ptr<Win32CheckBox> defaultFolders_;

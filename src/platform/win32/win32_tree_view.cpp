@@ -1,6 +1,7 @@
 // The comctl32 folder tree.
 #include "platform/win32/win32_tree_view.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "platform/win32/resource_ids.h"
@@ -37,8 +38,7 @@ void SetItemState(HWND tree, HTREEITEM item, UINT mask, UINT state) {
 }
 
 HTREEITEM NextItem(HWND tree, HTREEITEM item, UINT relation) {
-  return reinterpret_cast<HTREEITEM>(
-      ::SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+  return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
 }  // namespace
@@ -51,14 +51,31 @@ HMODULE ThisModule() {
 }
 
 HIMAGELIST LoadFolderImages() {
-  HIMAGELIST images = ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
-  if (!images) return nullptr;
+  // The 16-pixel pictures grow with the screen's DPI, pixel for pixel: smoothing would blend
+  // the mask colour into their edges.
+  HDC screen = ::GetDC(nullptr);
+  const int size = std::max(kImageSize, ::MulDiv(kImageSize, ::GetDeviceCaps(screen, LOGPIXELSY), 96));
+  HIMAGELIST images = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
   auto* bitmap = static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDB_FOLDER_IMAGES),
                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (bitmap) {
-    ::ImageList_AddMasked(images, bitmap, kImageMask);
+  if (images && bitmap && size != kImageSize) {
+    HDC from = ::CreateCompatibleDC(screen);
+    HDC to = ::CreateCompatibleDC(screen);
+    HBITMAP grown = ::CreateCompatibleBitmap(screen, size * kImageCount, size);
+    HGDIOBJ oldFrom = ::SelectObject(from, bitmap);
+    HGDIOBJ oldTo = ::SelectObject(to, grown);
+    ::SetStretchBltMode(to, COLORONCOLOR);
+    ::StretchBlt(to, 0, 0, size * kImageCount, size, from, 0, 0, kImageSize * kImageCount, kImageSize, SRCCOPY);
+    ::SelectObject(from, oldFrom);
+    ::SelectObject(to, oldTo);
+    ::DeleteDC(from);
+    ::DeleteDC(to);
     ::DeleteObject(bitmap);
+    bitmap = grown;
   }
+  ::ReleaseDC(nullptr, screen);
+  if (images && bitmap) ::ImageList_AddMasked(images, bitmap, kImageMask);
+  if (bitmap) ::DeleteObject(bitmap);
   return images;
 }
 
@@ -66,11 +83,12 @@ Win32TreeView::Win32TreeView() : TreeModel(kImageCount) {}
 
 std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId, const RECT& bounds) {
   std::shared_ptr<Win32TreeView> tree(new Win32TreeView());
-  tree->hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_LINESATROOT |
-                                      TVS_HASBUTTONS | TVS_SHOWSELALWAYS,
-                                  bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(), nullptr);
+  tree->hwnd_ =
+      ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASLINES | TVS_LINESATROOT |
+                            TVS_HASBUTTONS | TVS_SHOWSELALWAYS,
+                        bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(), nullptr);
   if (!tree->hwnd_) return nullptr;
   // Check boxes are switched on after creation and before the first item: given at creation,
   // comctl32 makes their images at the first paint and then clears every check mark that code
@@ -83,8 +101,8 @@ std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId,
   messageClass.hInstance = ThisModule();
   messageClass.lpszClassName = kMessageWindowClass;
   ::RegisterClassW(&messageClass);  // fails harmlessly when registered before
-  tree->messages_ = ::CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      ThisModule(), nullptr);
+  tree->messages_ =
+      ::CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
   ::SetWindowLongPtrW(tree->messages_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tree.get()));
   return tree;
 }
@@ -297,7 +315,8 @@ void Win32TreeView::ApplyFrame() {
   if (wantedEx == exStyle && wanted == style) return;
   if (wantedEx != exStyle) ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, wantedEx);
   if (wanted != style) ::SetWindowLongPtrW(hwnd_, GWL_STYLE, wanted);
-  ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Status Win32TreeView::PutAppearance(int16_t appearance) {

@@ -83,7 +83,8 @@ class Win32TreeView final : public TreeModel {
   bool framePending_ = false;
 };
 
-// The product's 13 folder images (16 by 16, grey RGB(192,192,192) masked), from the resource.
+// The product's 13 folder images (16 by 16 at 96 DPI, grown with the screen's DPI; grey
+// RGB(192,192,192) masked), from the resource.
 HIMAGELIST LoadFolderImages();
 
 // The module that holds this code (the DLL or the test program), for its resources and version.

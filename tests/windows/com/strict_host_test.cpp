@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "standin/options_dialog.h"
@@ -16,12 +18,13 @@
 #include "standin/window_input.h"
 #include "support/shared_state.h"
 #include "windows/com/com_test_support.h"
+#include "windows/win32_window_test.h"
 
 namespace bellnest::com {
 namespace {
 
 constexpr const wchar_t* kProgId = L"PPBellnest.UserControl1";
-enum : int { kTree = 101, kSubfolders = 102, kAbout = 104, kHelp = 105 };
+enum : int { kLabel = 100, kTree, kSubfolders, kDefaultFolders, kAbout, kHelp };
 
 // Runs fn with the keys held down as the thread's keyboard state sees them (posted key
 // messages do not change it).
@@ -191,6 +194,77 @@ TEST_F(StrictHostTest, PagesCreatedByLoadAndHiddenByVerbComeBack) {
     EXPECT_TRUE(::IsWindowVisible(page_->Window));
     dialog_.reset();
   }
+}
+
+// The width of a control's caption in its own font, without the access key's '&'.
+int CaptionExtent(HWND control) {
+  wchar_t text[128] = {};
+  ::GetWindowTextW(control, text, 128);
+  std::wstring shown(text);
+  shown.erase(std::remove(shown.begin(), shown.end(), L'&'), shown.end());
+  HDC dc = ::GetDC(control);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return extent.cx;
+}
+
+RECT PlaceIn(HWND control, HWND page) {
+  RECT r{};
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// At the prefix's DPI (BELLNEST_DPI, when set, says which it must be), in a tab larger than the
+// page's design: the container's font, every control inside the page, no caption clipped, the
+// extra room the tree's, rows and icons as large as the DPI makes them.
+TEST_F(StrictHostTest, LayoutFitsTheDpiAndTheRoom) {
+  const int dpi = win32::ScreenDpi().y;
+  if (const char* expected = std::getenv("BELLNEST_DPI")) {
+    ASSERT_EQ(dpi, std::atoi(expected));
+  }
+  Open();
+  const auto px = [dpi](int pixelsAt96) { return ::MulDiv(pixelsAt96, dpi, 96); };
+  LOGFONTW dialogFont{}, pageFont{};
+  ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(Dialog(IDOK), WM_GETFONT, 0, 0)), sizeof dialogFont,
+               &dialogFont);
+  ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(Control(kSubfolders), WM_GETFONT, 0, 0)), sizeof pageFont,
+               &pageFont);
+  EXPECT_EQ(std::wstring(pageFont.lfFaceName), dialogFont.lfFaceName);
+  EXPECT_EQ(pageFont.lfHeight, dialogFont.lfHeight);
+
+  RECT page{};
+  ::GetClientRect(page_->Window, &page);
+  const RECT design = win32::TwipsToPixels(0, 0, 5160, 5295, win32::ScreenDpi().x, dpi);
+  ASSERT_GT(page.right, design.right);
+  ASSERT_GT(page.bottom, design.bottom);
+  for (int id : {kLabel, kTree, kSubfolders, kDefaultFolders, kAbout, kHelp}) {
+    SCOPED_TRACE(id);
+    const RECT r = PlaceIn(Control(id), page_->Window);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= page.right && r.bottom <= page.bottom);
+    // The caption and what the control draws beside it: a check box's box, a button's edges.
+    const int parts = id == kSubfolders || id == kDefaultFolders ? px(13) + 3 : id == kAbout || id == kHelp ? px(4) : 0;
+    if (id != kTree) {
+      EXPECT_LE(CaptionExtent(Control(id)) + parts, r.right - r.left);
+    }
+  }
+  const RECT tree = PlaceIn(Control(kTree), page_->Window);
+  EXPECT_GT(tree.right - tree.left, ::MulDiv(2775, win32::ScreenDpi().x, 1440));
+  EXPECT_LT(tree.right, PlaceIn(Control(kAbout), page_->Window).left);
+  EXPECT_LT(tree.bottom, PlaceIn(Control(kSubfolders), page_->Window).top);
+
+  // Folder icons of 16 pixels and check boxes of 13 at 96 DPI, grown with it.
+  for (auto [list, size] : {std::pair{TVSIL_NORMAL, 16}, std::pair{TVSIL_STATE, 13}}) {
+    int width = 0, height = 0;
+    auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(Control(kTree), TVM_GETIMAGELIST, list, 0));
+    ASSERT_TRUE(images && ImageList_GetIconSize(images, &width, &height)) << list;
+    EXPECT_GE(height, px(size)) << list;
+  }
+  EXPECT_GE(::SendMessageW(Control(kTree), TVM_GETITEMHEIGHT, 0, 0), px(16));
+  win32::SaveScreenshot(dialog_->Window(), "options_" + std::to_string(dpi) + "dpi");
 }
 
 }  // namespace
