@@ -57,6 +57,8 @@ std::optional<int> ParseDriverArgs(int argc, char** argv, const char* program, M
       options.Driver.DataDir = argv[++i];
     } else if (arg == "--script") {
       options.Script = argv[++i];
+      // Profiles a script names are found beside it.
+      options.Driver.BaseDir = std::filesystem::path(options.Script).parent_path();
     } else if (arg == "--screenshots") {
       options.Driver.ScreenshotDir = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
