@@ -184,8 +184,10 @@ UserControl::UserControl()
 UserControl::~UserControl() {
   // Terminate runs here and only here: whatever order the container closed things in, the
   // last reference is released exactly once.
-  if (page_) page_->UserControl_Terminate();
-  page_.reset();
+  Guarded("UserControl_Terminate", [&] {
+    if (page_) page_->UserControl_Terminate();
+    page_.reset();
+  });
   world_->Ui().SetPageWindow(nullptr);
   if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/guarded.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/win32_codec.h"
 #include "platform/win32/win32_page_window.h"
@@ -125,7 +126,7 @@ void PaintSeparator(HWND dialog, const DialogState& state) {
   ::EndPaint(dialog, &paint);
 }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
@@ -155,6 +156,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     default:
       return FALSE;
   }
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Called from user32's dialog manager: nothing may unwind into it.
+  return Guarded("frmPPAbout", INT_PTR{FALSE}, [&] { return Handle(dialog, message, wParam, lParam); });
 }
 
 }  // namespace

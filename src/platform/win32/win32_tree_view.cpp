@@ -3,6 +3,7 @@
 
 #include <iterator>
 
+#include "platform/win32/guarded.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/win32_codec.h"
 
@@ -97,20 +98,23 @@ Win32TreeView::~Win32TreeView() {
 
 LRESULT CALLBACK Win32TreeView::MessageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* tree = reinterpret_cast<Win32TreeView*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == kUserToggled && tree) {
-    // The handler may release the page and with it the tree; keep it alive for the call.
-    std::shared_ptr<TreeModel> keep = tree->shared_from_this();
-    tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
-    return 0;
+  if (!tree || (message != kUserToggled && message != kFrameChanged)) {
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  if (message == kFrameChanged && tree) {
-    tree->ApplyFrame();
-    return 0;
-  }
-  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  // The check handling runs from here, on the way back from user32: nothing may unwind into it.
+  return Guarded(message == kUserToggled ? "TreeView1_NodeCheck" : "TreeView1.Refresh", LRESULT{0}, [&] {
+    if (message == kFrameChanged) {
+      tree->ApplyFrame();
+    } else {
+      // The handler may release the page and with it the tree; keep it alive for the call.
+      std::shared_ptr<TreeModel> keep = tree->shared_from_this();
+      tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
+    }
+    return LRESULT{0};
+  });
 }
 
-int CALLBACK Win32TreeView::CompareItems(LPARAM left, LPARAM right, LPARAM) {
+int CALLBACK Win32TreeView::CompareItems(LPARAM left, LPARAM right, LPARAM) noexcept {
   const auto* a = reinterpret_cast<const Node*>(left);
   const auto* b = reinterpret_cast<const Node*>(right);
   if (*a->position < *b->position) return -1;

@@ -51,7 +51,7 @@ class Win32TreeView final : public TreeModel {
   static HTREEITEM TreeItem(const Node& node) { return static_cast<const Item&>(node).item; }
 
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM unused);
+  static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM unused) noexcept;
 
   std::shared_ptr<Node> NewNode() override { return std::make_shared<Item>(); }
   Status Show(Node& node) override;
