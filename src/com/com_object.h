@@ -50,11 +50,17 @@ class RefCounted {
   ULONG AddRefImpl() { return ++refs_; }
   ULONG ReleaseImpl() {
     const ULONG left = --refs_;
-    if (left == 0) delete static_cast<Self*>(this);
+    if (left == 0) {
+      // The destructor may run code that holds the object for a while (across a message pump):
+      // from here on no count reaches zero again, so the object ends once.
+      refs_ = kEnding;
+      delete static_cast<Self*>(this);
+    }
     return left;
   }
 
  private:
+  static constexpr ULONG kEnding = 1u << 30;
   std::atomic<ULONG> refs_{1};
 };
 

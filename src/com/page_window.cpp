@@ -70,11 +70,10 @@ PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
 }
 
 PageWindow::~PageWindow() {
+  // Its owner is ending: what the controls' destruction sends the page goes nowhere further.
+  if (page_) ::SetWindowLongPtrW(page_, GWLP_USERDATA, 0);
   controls_.reset();
-  if (page_) {
-    ::SetWindowLongPtrW(page_, GWLP_USERDATA, 0);
-    ::DestroyWindow(page_);
-  }
+  if (page_) ::DestroyWindow(page_);
   if (parking_) ::DestroyWindow(parking_);
   if (--livePages == 0) {
     ::UnregisterClassW(kPageClass, Module::Instance().Handle());
@@ -186,6 +185,8 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
   }
   auto* self = reinterpret_cast<PageWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self || !self->page_) return ::DefWindowProcW(window, message, wParam, lParam);
+  // The owner ends, if its container let go of it meanwhile, once the message is handled.
+  const ComPtr<IUnknown> hold(&self->events_.Owner());
   // A window procedure is a COM-facing boundary too: nothing may unwind into user32.
   LRESULT result = 0;
   const HRESULT hr = Guarded("PageWindow.WindowProc", [&]() -> HRESULT {

@@ -16,6 +16,9 @@ namespace bellnest::com {
 class PageWindowEvents {
  public:
   virtual ~PageWindowEvents() = default;
+  // The COM object the window belongs to, held while the window handles a message: a handler
+  // may run a modal dialog in which the container lets go of the object.
+  virtual IUnknown& Owner() = 0;
   virtual void OnPagePaint() = 0;
   // The focus moved from outside the page onto it or one of its controls.
   virtual void OnFocusEntered() = 0;

@@ -4,6 +4,9 @@
 // its events as a control container would: Initialize at creation, InitProperties at InitNew
 // (once the client site is known), Show at in-place activation, Paint at WM_PAINT,
 // EnterFocus and GotFocus when the focus comes onto the page, Terminate at the last Release.
+// Every call that runs the page's code or calls back into the container holds a reference on
+// the control: a message box, a modal dialog or a pump inside may let the container release
+// its last one, and the control then ends when the call is over, not under its feet.
 #include "com/user_control_ole.h"
 
 #include <cwctype>
@@ -44,6 +47,7 @@ class UserControl final : public IOleObject,
                           public IProvideClassInfo2,
                           public DualInterface<PropertyPage, &IID_PropertyPage>,
                           private PageWindowEvents,
+                          private TreeViewEvents,
                           private RefCounted<UserControl> {
  public:
   UserControl();
@@ -138,8 +142,16 @@ class UserControl final : public IOleObject,
     UserControl& control_;
   };
 
+  // For the length of a call (see the top of the file).
+  ComPtr<IOleObject> Hold() { return ComPtr<IOleObject>(this); }
+
+  IUnknown& Owner() override { return *static_cast<IOleObject*>(this); }
   void OnPagePaint() override;
   void OnFocusEntered() override;
+  // The tree's events pass through here on their way to the page, held: the user's tick comes
+  // from a message of the tree's own window, not the page's.
+  void TreeView1_Expand(const TreeNodePtr& node) override;
+  void TreeView1_NodeCheck(const TreeNodePtr& node) override;
 
   HRESULT MarkLoaded();
   void RunInitProperties();
@@ -176,6 +188,7 @@ UserControl::UserControl()
     parts.Container = container_;
     page_ = std::make_unique<UserControl1>(std::move(parts));
     controls->SetButtonHandlers([this] { page_->cmdAbout_Click(); }, [this] { page_->cmdHelp_Click(); });
+    controls->Tree()->SetEvents(this);
     world_->Ui().SetPageWindow(window_.Handle());
     page_->UserControl_Initialize();
   }
@@ -228,6 +241,7 @@ Result<PropertyPageSitePtr> UserControl::Container::Parent() {
 // ---- IOleObject ----------------------------------------------------------------------------
 
 STDMETHODIMP UserControl::SetClientSite(IOleClientSite* site) {
+  const auto hold = Hold();
   return Guarded("IOleObject.SetClientSite", [&]() -> HRESULT {
     clientSite_ = ComPtr<IOleClientSite>(site);
     // A container that called InitNew first gets InitProperties now, with a site to ask.
@@ -243,6 +257,7 @@ STDMETHODIMP UserControl::GetClientSite(IOleClientSite** site) {
 }
 
 STDMETHODIMP UserControl::Close(DWORD) {
+  const auto hold = Hold();
   return Guarded("IOleObject.Close", [&]() -> HRESULT {
     InPlaceDeactivate();
     if (adviseHolder_) adviseHolder_->SendOnClose();
@@ -257,6 +272,7 @@ STDMETHODIMP UserControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
 }
 
 STDMETHODIMP UserControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) {
+  const auto hold = Hold();
   return Guarded("IOleObject.DoVerb", [&]() -> HRESULT {
     IOleClientSite* site = activeSite ? activeSite : clientSite_.Get();
     switch (verb) {
@@ -368,6 +384,7 @@ STDMETHODIMP UserControl::GetWindow(HWND* window) {
 }
 
 STDMETHODIMP UserControl::InPlaceDeactivate() {
+  const auto hold = Hold();
   return Guarded("IOleInPlaceObject.InPlaceDeactivate", [&]() -> HRESULT {
     if (!inPlaceSite_) return S_OK;
     UIDeactivate();
@@ -381,6 +398,7 @@ STDMETHODIMP UserControl::InPlaceDeactivate() {
 }
 
 STDMETHODIMP UserControl::UIDeactivate() {
+  const auto hold = Hold();
   return Guarded("IOleInPlaceObject.UIDeactivate", [&]() -> HRESULT {
     if (!uiActive_) return S_OK;
     uiActive_ = false;
@@ -398,6 +416,7 @@ STDMETHODIMP UserControl::SetObjectRects(LPCRECT position, LPCRECT) {
 }
 
 STDMETHODIMP UserControl::TranslateAccelerator(LPMSG message) {
+  const auto hold = Hold();
   return Guarded("IOleInPlaceActiveObject.TranslateAccelerator", [&]() -> HRESULT {
     if (!message) return E_POINTER;
     return window_.TranslateKey(*message) ? S_OK : S_FALSE;
@@ -421,6 +440,7 @@ STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) {
 }
 
 STDMETHODIMP UserControl::OnMnemonic(MSG* message) {
+  const auto hold = Hold();
   return Guarded("IOleControl.OnMnemonic", [&]() -> HRESULT {
     if (!message) return E_POINTER;
     ActivateUi();
@@ -471,6 +491,7 @@ STDMETHODIMP UserControl::GetSizeMax(ULARGE_INTEGER* size) {
 }
 
 STDMETHODIMP UserControl::InitNew() {
+  const auto hold = Hold();
   return Guarded("IPersistStreamInit.InitNew", [&]() -> HRESULT {
     if (initialized_) return CO_E_ALREADYINITIALIZED;
     initialized_ = true;
@@ -532,6 +553,7 @@ STDMETHODIMP UserControl::get_Dirty(VARIANT_BOOL* dirty) {
 }
 
 STDMETHODIMP UserControl::Apply() {
+  const auto hold = Hold();
   return Guarded("PropertyPage.Apply", [&]() -> HRESULT {
     if (page_) page_->Apply();
     return S_OK;
@@ -542,6 +564,16 @@ STDMETHODIMP UserControl::Apply() {
 
 void UserControl::OnPagePaint() {
   if (page_) page_->UserControl_Paint();
+}
+
+void UserControl::TreeView1_Expand(const TreeNodePtr& node) {
+  const auto hold = Hold();
+  if (page_) page_->TreeView1_Expand(node);
+}
+
+void UserControl::TreeView1_NodeCheck(const TreeNodePtr& node) {
+  const auto hold = Hold();
+  if (page_) page_->TreeView1_NodeCheck(node);
 }
 
 void UserControl::OnFocusEntered() {
