@@ -21,6 +21,7 @@
 #include "com/ppbellnest_h.h"
 #include "com/thread_world.h"
 #include "page/user_control.h"
+#include "platform/win32/gui_tally.h"
 
 namespace bellnest::com {
 
@@ -32,6 +33,11 @@ std::wstring Widen(const std::string& utf8) {
   std::wstring wide(static_cast<size_t>(length), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
   return wide;
+}
+
+void DestroyAccelerators(HACCEL& table) {
+  if (table && ::DestroyAcceleratorTable(table)) win32::TallyDestroyed(win32::GuiObject::Accelerators);
+  table = nullptr;
 }
 
 // HIMETRIC (0.01 mm) from twips.
@@ -202,7 +208,7 @@ UserControl::~UserControl() {
     page_.reset();
   });
   world_->Ui().SetPageWindow(nullptr);
-  if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
+  DestroyAccelerators(accelerators_);
 }
 
 STDMETHODIMP UserControl::QueryInterface(REFIID iid, void** out) {
@@ -429,8 +435,11 @@ STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) {
   return Guarded("IOleControl.GetControlInfo", [&]() -> HRESULT {
     if (!info) return E_POINTER;
     std::vector<ACCEL> keys = window_.MnemonicAccelerators();
-    if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
-    accelerators_ = keys.empty() ? nullptr : ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+    DestroyAccelerators(accelerators_);
+    if (!keys.empty()) {
+      accelerators_ = win32::Tallied(win32::GuiObject::Accelerators,
+                                     ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+    }
     info->cb = sizeof(CONTROLINFO);
     info->hAccel = accelerators_;
     info->cAccel = static_cast<USHORT>(accelerators_ ? keys.size() : 0);

@@ -18,9 +18,10 @@ namespace bellnest::win32 {
 RECT TwipsToPixels(int left, int top, int width, int height, int dpiX, int dpiY);
 // The screen's DPI, horizontal and vertical.
 POINT ScreenDpi();
-// The font the page and its dialog are designed in: MS Sans Serif, 8 points at the given DPI.
-// The caller deletes it.
+// The font the page and its dialog are designed in: MS Sans Serif, 8 points at the given DPI
+// (the stock GUI font when it cannot be made); DeleteDesignFont deletes it.
 HFONT CreateDesignFont(int dpiY);
+void DeleteDesignFont(HFONT font);
 
 // An option check box: a Value put that changes the mark raises Click, as a user's click does.
 class Win32CheckBox final : public CheckBox {

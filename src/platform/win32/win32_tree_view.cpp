@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/win32/guarded.h"
+#include "platform/win32/gui_tally.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/win32_codec.h"
 
@@ -52,18 +53,34 @@ HMODULE ThisModule() {
 }
 
 HIMAGELIST LoadFolderImages() {
-  HIMAGELIST images = ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
+  HIMAGELIST images =
+      Tallied(GuiObject::ImageList, ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, kImageCount, 0));
   if (!images) return nullptr;
-  auto* bitmap = static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDB_FOLDER_IMAGES),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  auto* bitmap = Tallied(GuiObject::Bitmap,
+                         static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDB_FOLDER_IMAGES),
+                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (bitmap) {
     ::ImageList_AddMasked(images, bitmap, kImageMask);
     ::DeleteObject(bitmap);
+    TallyDestroyed(GuiObject::Bitmap);
   }
   return images;
 }
 
-Win32TreeView::Win32TreeView() : TreeModel(kImageCount) {}
+void DestroyImageList(HIMAGELIST images) {
+  if (images && ::ImageList_Destroy(images)) TallyDestroyed(GuiObject::ImageList);
+}
+
+WNDCLASSEXW Win32TreeView::MessageClass() {
+  WNDCLASSEXW messageClass = {};
+  messageClass.cbSize = sizeof messageClass;
+  messageClass.lpfnWndProc = &MessageProc;
+  messageClass.hInstance = ThisModule();
+  messageClass.lpszClassName = kMessageWindowClass;
+  return messageClass;
+}
+
+Win32TreeView::Win32TreeView() : TreeModel(kImageCount), messageClass_(MessageClass()) {}
 
 std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId, const RECT& bounds) {
   std::shared_ptr<Win32TreeView> tree(new Win32TreeView());
@@ -76,14 +93,9 @@ std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId,
   // Check boxes are switched on after creation and before the first item: given at creation,
   // comctl32 makes their images at the first paint and then clears every check mark that code
   // set before it.
-  ::SetWindowLongPtrW(tree->hwnd_, GWL_STYLE, ::GetWindowLongPtrW(tree->hwnd_, GWL_STYLE) | TVS_CHECKBOXES);
+  tree->SetCheckboxStyle(true);
   tree->images_ = LoadFolderImages();
   ::SendMessageW(tree->hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(tree->images_));
-  WNDCLASSW messageClass = {};
-  messageClass.lpfnWndProc = &MessageProc;
-  messageClass.hInstance = ThisModule();
-  messageClass.lpszClassName = kMessageWindowClass;
-  ::RegisterClassW(&messageClass);  // fails harmlessly when registered before
   tree->messages_ = ::CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       ThisModule(), nullptr);
   ::SetWindowLongPtrW(tree->messages_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tree.get()));
@@ -92,8 +104,28 @@ std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId,
 
 Win32TreeView::~Win32TreeView() {
   if (messages_) ::DestroyWindow(messages_);
-  if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
-  if (images_) ::ImageList_Destroy(images_);
+  if (::IsWindow(hwnd_)) {
+    DropStateImages();
+    ::DestroyWindow(hwnd_);
+  }
+  DestroyImageList(images_);
+}
+
+void Win32TreeView::SetCheckboxStyle(bool on) {
+  const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  ::SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                      on ? (style | TVS_CHECKBOXES) : (style & ~static_cast<LONG_PTR>(TVS_CHECKBOXES)));
+  // comctl32 makes the check boxes' image list when the style comes and never destroys it: it
+  // is ours to count, and to destroy when the style or the tree goes.
+  if (on) {
+    Tallied(GuiObject::ImageList, ::SendMessageW(hwnd_, TVM_GETIMAGELIST, TVSIL_STATE, 0));
+  } else {
+    DropStateImages();
+  }
+}
+
+void Win32TreeView::DropStateImages() {
+  DestroyImageList(reinterpret_cast<HIMAGELIST>(::SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_STATE, 0)));
 }
 
 LRESULT CALLBACK Win32TreeView::MessageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -274,10 +306,7 @@ void Win32TreeView::RaiseUserToggle(WPARAM seq, HTREEITEM item) {
 Status Win32TreeView::PutCheckboxes(bool on) {
   if (on == checkboxes_) return {};
   checkboxes_ = on;
-  LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
-  style = on ? (style | TVS_CHECKBOXES) : (style & ~static_cast<LONG_PTR>(TVS_CHECKBOXES));
-  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
-  if (!on) ::SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_STATE, 0);
+  SetCheckboxStyle(on);
   return {};
 }
 

@@ -14,6 +14,7 @@
 
 #include "com/com_ptr.h"
 #include "com/ppbellnest_h.h"
+#include "platform/win32/gui_tally.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/windows_api.h"
 #include "sim/page_host.h"
@@ -476,6 +477,57 @@ TEST_F(PageContainerTest, APageReleasedInsideItsOwnPumpEndsOnceAfterIt) {
     EXPECT_EQ(site.References(), 1u);           // Terminate ran: the page let go of its site
     ::DestroyWindow(window);
   }
+}
+
+// What this thread holds of windows (top-level, children, message-only), what the page's code
+// counts of the other GDI and USER objects, and the process's counts where Windows keeps them.
+BOOL CALLBACK CountWindow(HWND, LPARAM total) {
+  ++*reinterpret_cast<long*>(total);
+  return TRUE;
+}
+std::vector<long> GuiObjects() {
+  const win32::GuiCounts tally = win32::GuiTally();
+  std::vector<long> counts(tally.begin(), tally.end());
+  long windows = 0;
+  for (HWND parent : {HWND(nullptr), HWND_MESSAGE}) {
+    for (HWND w = ::FindWindowExW(parent, nullptr, nullptr, nullptr); w;
+         w = ::FindWindowExW(parent, w, nullptr, nullptr)) {
+      if (::GetWindowThreadProcessId(w, nullptr) != ::GetCurrentThreadId()) continue;
+      ++windows;
+      ::EnumChildWindows(w, &CountWindow, reinterpret_cast<LPARAM>(&windows));
+    }
+  }
+  counts.push_back(windows);
+  for (DWORD kind : {GR_GDIOBJECTS, GR_USEROBJECTS}) counts.push_back(::GetGuiResources(::GetCurrentProcess(), kind));
+  return counts;
+}
+
+// Closed pages leave nothing that could hurt Outlook: no window, GDI or USER object, no window
+// class of the DLL (COM may unload it).
+TEST_F(PageContainerTest, ClosedPagesLeaveNothingBehindThatCouldHurtTheHost) {
+  sim::SimulatedOutlook outlook;
+  standin::RdoRegistration rdo(outlook);
+  HWND window = ContainerWindow();
+  standin::ControlSite site(window, standin::PageSite(outlook), true);
+  auto openAndClose = [&] {
+    ComPtr<IOleObject> control = NewPage();
+    OpenPage(control, site, window);
+    ComPtr<IOleControl> ole;
+    CONTROLINFO info{};
+    info.cb = sizeof info;
+    if (SUCCEEDED(control.As(IID_IOleControl, ole))) ole->GetControlInfo(&info);  // its accelerators
+    ClosePage(control);
+  };
+  openAndClose();  // what comctl32 and COM make once for the thread
+  const std::vector<long> before = GuiObjects();
+  for (int i = 0; i < 50; ++i) openAndClose();
+  EXPECT_EQ(GuiObjects(), before) << "fonts, brushes, bitmaps, icons, image lists, accelerators; windows; GDI, USER";
+  for (const wchar_t* name : {L"BellnestPage", L"BellnestParking", L"BellnestTreeMessages"}) {
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof found;
+    EXPECT_FALSE(::GetClassInfoExW(server_.Module(), name, &found)) << name;
+  }
+  ::DestroyWindow(window);
 }
 
 }  // namespace
