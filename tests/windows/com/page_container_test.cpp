@@ -503,30 +503,42 @@ std::vector<long> GuiObjects() {
 }
 
 // Closed pages leave nothing that could hurt Outlook: no window, GDI or USER object, no window
-// class of the DLL (COM may unload it).
+// class of the DLL (COM may unload it); and a help window left open (another title, or a wait
+// that gave up) still has hhctrl.ocx's code, which it runs.
 TEST_F(PageContainerTest, ClosedPagesLeaveNothingBehindThatCouldHurtTheHost) {
   sim::SimulatedOutlook outlook;
   standin::RdoRegistration rdo(outlook);
   HWND window = ContainerWindow();
   standin::ControlSite site(window, standin::PageSite(outlook), true);
-  auto openAndClose = [&] {
+  HWND help = nullptr;
+  auto openAndClose = [&](bool openHelp) {
     ComPtr<IOleObject> control = NewPage();
     OpenPage(control, site, window);
     ComPtr<IOleControl> ole;
     CONTROLINFO info{};
     info.cb = sizeof info;
     if (SUCCEEDED(control.As(IID_IOleControl, ole))) ole->GetControlInfo(&info);  // its accelerators
+    if (openHelp) {
+      ::SendMessageW(PageItem(control, 105), BM_CLICK, 0, 0);
+      ASSERT_TRUE(win32::PumpUntil([&] { return (help = HelpWindow()) != nullptr; }));
+      ::SetWindowTextW(help, L"Renamed");
+    }
     ClosePage(control);
   };
-  openAndClose();  // what comctl32 and COM make once for the thread
+  openAndClose(false);  // what comctl32 and COM make once for the thread
   const std::vector<long> before = GuiObjects();
-  for (int i = 0; i < 50; ++i) openAndClose();
+  for (int i = 0; i < 50; ++i) openAndClose(false);
   EXPECT_EQ(GuiObjects(), before) << "fonts, brushes, bitmaps, icons, image lists, accelerators; windows; GDI, USER";
   for (const wchar_t* name : {L"BellnestPage", L"BellnestParking", L"BellnestTreeMessages"}) {
     WNDCLASSEXW found{};
     found.cbSize = sizeof found;
     EXPECT_FALSE(::GetClassInfoExW(server_.Module(), name, &found)) << name;
   }
+  openAndClose(true);
+  ASSERT_EQ(server_.CanUnloadNow(), S_OK);  // the thread's last page is gone, its help window not
+  ::SendMessageW(help, WM_SIZE, 0, MAKELPARAM(300, 200));
+  ::SendMessageW(help, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(win32::PumpUntil([&] { return !::IsWindow(help); }));
   ::DestroyWindow(window);
 }
 
