@@ -1,8 +1,6 @@
 // The module object and the shared pieces of the COM objects.
 #include "com/com_object.h"
 
-#include "support/error_log.h"
-
 namespace bellnest::com {
 
 Module& Module::Instance() {
@@ -20,15 +18,6 @@ std::wstring Module::Path() const {
       return path;
     }
     path.resize(path.size() * 2);
-  }
-}
-
-void ReportEscapedException(const char* procedure, const char* what) noexcept {
-  try {
-    LogError(ErrorInfo{static_cast<int32_t>(E_UNEXPECTED), what, kProjectName}, kProjectName, procedure,
-             std::string("Error in ") + procedure);
-  } catch (...) {
-    // Nothing is left to report with; the caller still gets E_UNEXPECTED.
   }
 }
 

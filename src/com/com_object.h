@@ -1,6 +1,7 @@
 // The building blocks of every COM object in the DLL: the module object whose counts answer
 // DllCanUnloadNow, reference counts that start at 1 and end in a private destructor, a
-// table-driven QueryInterface, and the guard that keeps C++ exceptions out of COM callers.
+// table-driven QueryInterface, and the guard that keeps C++ exceptions out of COM callers
+// (platform/win32/guarded.h: the window procedures below COM share it).
 #pragma once
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "com/com_ptr.h"
+#include "platform/win32/guarded.h"
 #include "platform/win32/windows_api.h"
 
 namespace bellnest::com {
@@ -48,11 +50,17 @@ class RefCounted {
   ULONG AddRefImpl() { return ++refs_; }
   ULONG ReleaseImpl() {
     const ULONG left = --refs_;
-    if (left == 0) delete static_cast<Self*>(this);
+    if (left == 0) {
+      // The destructor may run code that holds the object for a while (across a message pump):
+      // from here on no count reaches zero again, so the object ends once.
+      refs_ = kEnding;
+      delete static_cast<Self*>(this);
+    }
     return left;
   }
 
  private:
+  static constexpr ULONG kEnding = 1u << 30;
   std::atomic<ULONG> refs_{1};
 };
 
@@ -85,21 +93,8 @@ HRESULT QueryInterfaceFrom(Self* self, const InterfaceEntry<Self> (&table)[N], R
   return E_NOINTERFACE;
 }
 
-// Logs an exception that reached a COM method (through the error log, never to the caller).
-void ReportEscapedException(const char* procedure, const char* what) noexcept;
-
-// Runs the body of a COM method; an exception ends in the log and E_UNEXPECTED.
-template <class Body>
-HRESULT Guarded(const char* procedure, Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::exception& e) {
-    ReportEscapedException(procedure, e.what());
-  } catch (...) {
-    ReportEscapedException(procedure, "unknown exception");
-  }
-  return E_UNEXPECTED;
-}
+// The guard of every COM method (and of the window procedures and callbacks below them).
+using win32::Guarded;
 
 // IDispatch for one dual interface of this DLL, from the type library inside the DLL: the type
 // information is loaded at first use and Invoke calls the vtable through DispInvoke.

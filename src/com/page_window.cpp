@@ -1,7 +1,6 @@
 // The page window and its keyboard handling.
 #include "com/page_window.h"
 
-#include <atomic>
 #include <cwctype>
 #include <string>
 
@@ -15,9 +14,6 @@ constexpr const wchar_t* kPageClass = L"BellnestPage";
 constexpr const wchar_t* kParkingClass = L"BellnestParking";
 // Posted after a child loses the focus: where it went is known only once the move is done.
 constexpr UINT kCheckFocus = WM_APP + 1;
-// Page windows alive in the process. The classes go with the last one: classes a DLL
-// registers outlive it otherwise, and would point into a DLL that COM has unloaded.
-std::atomic<int> livePages{0};
 
 // The access key of a control's text: the character after a single '&', lower case; 0 if none.
 wchar_t AccessKey(HWND control) {
@@ -36,28 +32,30 @@ wchar_t AccessKey(HWND control) {
 
 }  // namespace
 
-PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
-  ++livePages;
+WNDCLASSEXW PageWindow::PageClass() {
+  WNDCLASSEXW page{};
+  page.cbSize = sizeof(page);
+  page.style = CS_HREDRAW | CS_VREDRAW;
+  page.lpfnWndProc = &PageWindow::WindowProc;
+  page.hInstance = Module::Instance().Handle();
+  page.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  page.lpszClassName = kPageClass;
+  return page;
+}
+
+WNDCLASSEXW PageWindow::ParkingClass() {
+  WNDCLASSEXW parking{};
+  parking.cbSize = sizeof(parking);
+  parking.lpfnWndProc = &::DefWindowProcW;
+  parking.hInstance = Module::Instance().Handle();
+  parking.lpszClassName = kParkingClass;
+  return parking;
+}
+
+PageWindow::PageWindow(PageWindowEvents& events)
+    : events_(events), pageClass_(PageClass()), parkingClass_(ParkingClass()) {
   HINSTANCE instance = Module::Instance().Handle();
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (!::GetClassInfoExW(instance, kPageClass, &existing)) {
-    WNDCLASSEXW page{};
-    page.cbSize = sizeof(page);
-    page.style = CS_HREDRAW | CS_VREDRAW;
-    page.lpfnWndProc = &PageWindow::WindowProc;
-    page.hInstance = instance;
-    page.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    page.lpszClassName = kPageClass;
-    ::RegisterClassExW(&page);
-    WNDCLASSEXW parking{};
-    parking.cbSize = sizeof(parking);
-    parking.lpfnWndProc = &::DefWindowProcW;
-    parking.hInstance = instance;
-    parking.lpszClassName = kParkingClass;
-    ::RegisterClassExW(&parking);
-  }
   parking_ = ::CreateWindowExW(0, kParkingClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   // Twips to pixels through the screen's DPI.
   HDC screen = ::GetDC(nullptr);
@@ -70,16 +68,11 @@ PageWindow::PageWindow(PageWindowEvents& events) : events_(events) {
 }
 
 PageWindow::~PageWindow() {
+  // Its owner is ending: what the controls' destruction sends the page goes nowhere further.
+  if (page_) ::SetWindowLongPtrW(page_, GWLP_USERDATA, 0);
   controls_.reset();
-  if (page_) {
-    ::SetWindowLongPtrW(page_, GWLP_USERDATA, 0);
-    ::DestroyWindow(page_);
-  }
+  if (page_) ::DestroyWindow(page_);
   if (parking_) ::DestroyWindow(parking_);
-  if (--livePages == 0) {
-    ::UnregisterClassW(kPageClass, Module::Instance().Handle());
-    ::UnregisterClassW(kParkingClass, Module::Instance().Handle());
-  }
 }
 
 void PageWindow::Attach(HWND parent, const RECT& rect) {
@@ -212,6 +205,8 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND window, UINT message, WPARAM wParam
   }
   auto* self = reinterpret_cast<PageWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self || !self->page_) return ::DefWindowProcW(window, message, wParam, lParam);
+  // The owner ends, if its container let go of it meanwhile, once the message is handled.
+  const ComPtr<IUnknown> hold(&self->events_.Owner());
   // A window procedure is a COM-facing boundary too: nothing may unwind into user32.
   LRESULT result = 0;
   const HRESULT hr = Guarded("PageWindow.WindowProc", [&]() -> HRESULT {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/win32_page_window.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/windows_api.h"
 
 namespace bellnest::com {
@@ -16,6 +17,9 @@ namespace bellnest::com {
 class PageWindowEvents {
  public:
   virtual ~PageWindowEvents() = default;
+  // The COM object the window belongs to, held while the window handles a message: a handler
+  // may run a modal dialog in which the container lets go of the object.
+  virtual IUnknown& Owner() = 0;
   virtual void OnPagePaint() = 0;
   // The focus moved from outside the page onto it or one of its controls, or left the page.
   virtual void OnFocusEntered() = 0;
@@ -57,11 +61,16 @@ class PageWindow {
   void Draw(HDC dc, const RECT& bounds);
 
  private:
+  static WNDCLASSEXW PageClass();
+  static WNDCLASSEXW ParkingClass();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CheckFocus();
 
   PageWindowEvents& events_;
+  // Registered while the page's windows exist.
+  win32::WindowClassUse pageClass_;
+  win32::WindowClassUse parkingClass_;
   HWND parking_ = nullptr;
   HWND page_ = nullptr;
   std::unique_ptr<win32::Win32PageWindow> controls_;

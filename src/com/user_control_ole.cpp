@@ -4,6 +4,9 @@
 // its events as a control container would: Initialize at creation, InitProperties at InitNew
 // (once the client site is known), Show at in-place activation, Paint at WM_PAINT,
 // EnterFocus and GotFocus when the focus comes onto the page, Terminate at the last Release.
+// Every call that runs the page's code or calls back into the container holds a reference on
+// the control: a message box, a modal dialog or a pump inside may let the container release
+// its last one, and the control then ends when the call is over, not under its feet.
 #include "com/user_control_ole.h"
 
 #include <memory>
@@ -17,6 +20,7 @@
 #include "com/ppbellnest_h.h"
 #include "com/thread_world.h"
 #include "page/user_control.h"
+#include "platform/win32/gui_tally.h"
 
 namespace bellnest::com {
 
@@ -28,6 +32,11 @@ std::wstring Widen(const std::string& utf8) {
   std::wstring wide(static_cast<size_t>(length), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
   return wide;
+}
+
+void DestroyAccelerators(HACCEL& table) {
+  if (table && ::DestroyAcceleratorTable(table)) win32::TallyDestroyed(win32::GuiObject::Accelerators);
+  table = nullptr;
 }
 
 // HIMETRIC (0.01 mm) from twips.
@@ -43,6 +52,7 @@ class UserControl final : public IOleObject,
                           public IProvideClassInfo2,
                           public DualInterface<PropertyPage, &IID_PropertyPage>,
                           private PageWindowEvents,
+                          private TreeViewEvents,
                           private RefCounted<UserControl> {
  public:
   UserControl();
@@ -138,9 +148,17 @@ class UserControl final : public IOleObject,
     UserControl& control_;
   };
 
+  // For the length of a call (see the top of the file).
+  ComPtr<IOleObject> Hold() { return ComPtr<IOleObject>(this); }
+
+  IUnknown& Owner() override { return *static_cast<IOleObject*>(this); }
   void OnPagePaint() override;
   void OnFocusEntered() override;
   void OnFocusLeft() override;
+  // The tree's events pass through here on their way to the page, held: the user's tick comes
+  // from a message of the tree's own window, not the page's.
+  void TreeView1_Expand(const TreeNodePtr& node) override;
+  void TreeView1_NodeCheck(const TreeNodePtr& node) override;
 
   void RunInitProperties();
   // The container's ambient font for the page's controls, if it offers one.
@@ -181,6 +199,7 @@ UserControl::UserControl()
     parts.Container = container_;
     page_ = std::make_unique<UserControl1>(std::move(parts));
     controls->SetButtonHandlers([this] { page_->cmdAbout_Click(); }, [this] { page_->cmdHelp_Click(); });
+    controls->Tree()->SetEvents(this);
     world_->Ui().SetPageWindow(window_.Handle());
     page_->UserControl_Initialize();
   }
@@ -189,12 +208,14 @@ UserControl::UserControl()
 UserControl::~UserControl() {
   // Terminate runs here and only here: whatever order the container closed things in, the
   // last reference is released exactly once.
-  if (page_) page_->UserControl_Terminate();
-  page_.reset();
+  Guarded("UserControl_Terminate", [&] {
+    if (page_) page_->UserControl_Terminate();
+    page_.reset();
+  });
   if (win32::Win32PageWindow* controls = window_.Controls()) controls->SetFont(nullptr);
   world_->Ui().SetPageWindow(nullptr);
   world_->Ui().SetContainerWindow(nullptr);
-  if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
+  DestroyAccelerators(accelerators_);
 }
 
 STDMETHODIMP UserControl::QueryInterface(REFIID iid, void** out) {
@@ -233,6 +254,7 @@ Result<PropertyPageSitePtr> UserControl::Container::Parent() {
 // ---- IOleObject ----------------------------------------------------------------------------
 
 STDMETHODIMP UserControl::SetClientSite(IOleClientSite* site) {
+  const auto hold = Hold();
   return Guarded("IOleObject.SetClientSite", [&]() -> HRESULT {
     clientSite_ = ComPtr<IOleClientSite>(site);
     // The container's window, whose dialog owns the page's message boxes from now on, even
@@ -255,6 +277,7 @@ STDMETHODIMP UserControl::GetClientSite(IOleClientSite** site) {
 }
 
 STDMETHODIMP UserControl::Close(DWORD) {
+  const auto hold = Hold();
   return Guarded("IOleObject.Close", [&]() -> HRESULT {
     InPlaceDeactivate();
     if (adviseHolder_) adviseHolder_->SendOnClose();
@@ -269,6 +292,7 @@ STDMETHODIMP UserControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
 }
 
 STDMETHODIMP UserControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) {
+  const auto hold = Hold();
   return Guarded("IOleObject.DoVerb", [&]() -> HRESULT {
     IOleClientSite* site = activeSite ? activeSite : clientSite_.Get();
     switch (verb) {
@@ -384,6 +408,7 @@ STDMETHODIMP UserControl::GetWindow(HWND* window) {
 }
 
 STDMETHODIMP UserControl::InPlaceDeactivate() {
+  const auto hold = Hold();
   return Guarded("IOleInPlaceObject.InPlaceDeactivate", [&]() -> HRESULT {
     if (!inPlaceSite_) return S_OK;
     UIDeactivate();
@@ -397,6 +422,7 @@ STDMETHODIMP UserControl::InPlaceDeactivate() {
 }
 
 STDMETHODIMP UserControl::UIDeactivate() {
+  const auto hold = Hold();
   return Guarded("IOleInPlaceObject.UIDeactivate", [&]() -> HRESULT {
     if (!uiActive_) return S_OK;
     uiActive_ = false;
@@ -414,6 +440,7 @@ STDMETHODIMP UserControl::SetObjectRects(LPCRECT position, LPCRECT) {
 }
 
 STDMETHODIMP UserControl::TranslateAccelerator(LPMSG message) {
+  const auto hold = Hold();
   return Guarded("IOleInPlaceActiveObject.TranslateAccelerator", [&]() -> HRESULT {
     if (!message) return E_POINTER;
     return window_.TranslateKey(*message) ? S_OK : S_FALSE;
@@ -426,8 +453,11 @@ STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) {
   return Guarded("IOleControl.GetControlInfo", [&]() -> HRESULT {
     if (!info) return E_POINTER;
     std::vector<ACCEL> keys = window_.MnemonicAccelerators();
-    if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
-    accelerators_ = keys.empty() ? nullptr : ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+    DestroyAccelerators(accelerators_);
+    if (!keys.empty()) {
+      accelerators_ = win32::Tallied(win32::GuiObject::Accelerators,
+                                     ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+    }
     info->cb = sizeof(CONTROLINFO);
     info->hAccel = accelerators_;
     info->cAccel = static_cast<USHORT>(accelerators_ ? keys.size() : 0);
@@ -437,6 +467,7 @@ STDMETHODIMP UserControl::GetControlInfo(CONTROLINFO* info) {
 }
 
 STDMETHODIMP UserControl::OnMnemonic(MSG* message) {
+  const auto hold = Hold();
   return Guarded("IOleControl.OnMnemonic", [&]() -> HRESULT {
     if (!message) return E_POINTER;
     const wchar_t key = PageWindow::AccessKeyOf(*message);
@@ -488,6 +519,7 @@ STDMETHODIMP UserControl::GetSizeMax(ULARGE_INTEGER* size) {
 }
 
 STDMETHODIMP UserControl::InitNew() {
+  const auto hold = Hold();
   return Guarded("IPersistStreamInit.InitNew", [&]() -> HRESULT {
     if (initialized_) return CO_E_ALREADYINITIALIZED;
     initialized_ = true;
@@ -566,6 +598,7 @@ STDMETHODIMP UserControl::get_Dirty(VARIANT_BOOL* dirty) {
 }
 
 STDMETHODIMP UserControl::Apply() {
+  const auto hold = Hold();
   return Guarded("PropertyPage.Apply", [&]() -> HRESULT {
     if (page_) page_->Apply();
     return S_OK;
@@ -576,6 +609,16 @@ STDMETHODIMP UserControl::Apply() {
 
 void UserControl::OnPagePaint() {
   if (page_) page_->UserControl_Paint();
+}
+
+void UserControl::TreeView1_Expand(const TreeNodePtr& node) {
+  const auto hold = Hold();
+  if (page_) page_->TreeView1_Expand(node);
+}
+
+void UserControl::TreeView1_NodeCheck(const TreeNodePtr& node) {
+  const auto hold = Hold();
+  if (page_) page_->TreeView1_NodeCheck(node);
 }
 
 void UserControl::OnFocusEntered() {

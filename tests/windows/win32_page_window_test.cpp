@@ -5,15 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "page/about_dialog.h"
 #include "platform/win32/win32_about_box.h"
 #include "platform/win32/win32_codec.h"
-#include "page/about_dialog.h"
 #include "platform/win32/win32_ui.h"
 #include "support/platform.h"
+#include "windows/win32_test_world.h"
 #include "windows/win32_window_test.h"
 
 namespace bellnest::win32 {
@@ -54,7 +56,35 @@ TEST_F(Win32PageWindowTest, ControlsCarryTheirTextsInTabOrder) {
     }
     previous = control;
   }
-  EXPECT_EQ(::SendMessageW(page.ToolTips(), TTM_GETTOOLCOUNT, 0, 0), 2);  // the label and A&bout
+}
+
+// The tool tips of the label and A&bout come with comctl32 5 (a program without a manifest, as
+// this one) and 6 (as in Outlook, whose manifest asks for it; here an activation context).
+TEST_F(Win32PageWindowTest, ToolTipsComeWithCommonControls5And6) {
+  const std::string manifest = ScratchName() + ".manifest";
+  std::ofstream(manifest) << R"(<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0"><dependency>
+<dependentAssembly><assemblyIdentity type="win32" name="Microsoft.Windows.Common-Controls" version="6.0.0.0"
+processorArchitecture="*" publicKeyToken="6595b64144ccf1df" language="*"/></dependentAssembly></dependency></assembly>)";
+  const std::wstring source = Utf8ToWide(manifest);
+  ACTCTXW request{};
+  request.cbSize = sizeof request;
+  request.lpSource = source.c_str();
+  HANDLE context = ::CreateActCtxW(&request);
+  ::DeleteFileW(source.c_str());
+  ASSERT_NE(context, INVALID_HANDLE_VALUE);
+  for (const bool six : {false, true}) {
+    ULONG_PTR cookie = 0;
+    if (six) ::ActivateActCtx(context, &cookie);
+    {
+      TestPageWindow window;
+      SIZE ideal{};  // a button of comctl32 6 answers, user32's does not
+      EXPECT_EQ(::SendMessageW(window.Page().AboutButton(), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0,
+                six);
+      EXPECT_EQ(::SendMessageW(window.Page().ToolTips(), TTM_GETTOOLCOUNT, 0, 0), 2) << "comctl32 " << (six ? 6 : 5);
+    }
+    if (cookie) ::DeactivateActCtx(0, cookie);
+  }
+  ::ReleaseActCtx(context);
 }
 
 TEST_F(Win32PageWindowTest, CheckBoxesRaiseClickWhenCodeChangesTheValueOrTheUserClicks) {

@@ -9,10 +9,14 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/tree_suite.h"
+#include "support/platform.h"
+#include "support/shared_state.h"
+#include "windows/win32_test_world.h"
 #include "windows/win32_window_test.h"
 
 namespace bellnest::win32 {
@@ -155,6 +159,36 @@ TEST_F(Win32TreeTest, NodeCheckComesOnlyFromTheUsersClickOnTheCheckBoxOrSpaceWit
     Settle();
     EXPECT_EQ(recorder_.Events, action.events) << what;
   }
+}
+
+// An exception out of the page's check handling stops at the tree's own window: one log entry,
+// and this process and the tree go on (through user32 it would end a 32-bit process).
+TEST_F(Win32TreeTest, AnExceptionFromTheCheckHandlerIsLoggedOnceAndGoesNoFurther) {
+  struct Throwing final : TreeViewEvents {
+    int checks = 0;
+    void TreeView1_Expand(const TreeNodePtr&) override {}
+    void TreeView1_NodeCheck(const TreeNodePtr&) override {
+      ++checks;
+      throw std::runtime_error("no such folder");
+    }
+  } throwing;
+  Win32TestWorld world;
+  ScopedPlatform platform(world.Seams());
+  State().LocalDataFolder = world.ScratchFolder();
+  tree_->SetEvents(&throwing);
+  AddSorted(*tree_, std::nullopt, "R", "Root");
+  for (int press = 1; press <= 2; ++press) {
+    Press(1, VK_SPACE, L' ');
+    Settle();
+  }
+  const std::string log = world.ReadFileBytes(State().LocalDataFolder + "\\Bellnest.Log").value_or("");
+  EXPECT_EQ(throwing.checks, 2);  // the tree goes on raising its events
+  const std::string entry =
+      "no such folder\r\nSource:PPBellnest\r\nModule:PPBellnest\r\nProcedure:TreeView1_NodeCheck\r\n";
+  size_t entries = 0;
+  for (size_t at = log.find(entry); at != std::string::npos; at = log.find(entry, at + 1)) ++entries;
+  EXPECT_EQ(entries, 2u) << log;  // one for each
+  ResetSharedState();
 }
 
 }  // namespace

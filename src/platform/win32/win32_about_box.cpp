@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/win32/guarded.h"
+#include "platform/win32/gui_tally.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/win32_codec.h"
 #include "platform/win32/win32_page_window.h"
@@ -71,10 +73,12 @@ void Open(HWND dialog, DialogState& state) {
   ::SetWindowTextW(dialog, Utf8ToWide(state.texts->Caption).c_str());
 
   // 9.75 points at weight 700, as a character height in pixels.
-  state.bold = ::CreateFontW(-::MulDiv(975, dpi.y, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             L"MS Sans Serif");
-  state.icon = static_cast<HICON>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDI_PRODUCT), IMAGE_ICON, 32, 32, 0));
+  state.bold = Tallied(GuiObject::Font, ::CreateFontW(-::MulDiv(975, dpi.y, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                                                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+  state.icon = Tallied(
+      GuiObject::Icon,
+      static_cast<HICON>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDI_PRODUCT), IMAGE_ICON, 32, 32, 0)));
   state.ownIcon = state.icon != nullptr;
   if (!state.icon) state.icon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the stock application icon
   state.normal = CreateDesignFont(dpi.y);
@@ -116,16 +120,16 @@ void PaintSeparator(HWND dialog, const DialogState& state) {
     const int x2 = ::MulDiv(twips[1], state.dpi.x, 1440);
     const int y = ::MulDiv(twips[2], state.dpi.y, 1440);
     RECT r{x1, y, x2, y + pixelsHigh};
-    HBRUSH brush = ::CreateSolidBrush(colour);
+    HBRUSH brush = Tallied(GuiObject::Brush, ::CreateSolidBrush(colour));
     ::FillRect(dc, &r, brush);
-    ::DeleteObject(brush);
+    if (brush && ::DeleteObject(brush)) TallyDestroyed(GuiObject::Brush);
   };
   line(kGreyLine, 1, RGB(0x80, 0x80, 0x80));
   line(kWhiteLine, 2, RGB(0xFF, 0xFF, 0xFF));
   ::EndPaint(dialog, &paint);
 }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
@@ -145,9 +149,9 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       return FALSE;
     case WM_DESTROY:
       if (state) {
-        if (state->bold) ::DeleteObject(state->bold);
-        if (state->normal && state->normal != ::GetStockObject(DEFAULT_GUI_FONT)) ::DeleteObject(state->normal);
-        if (state->ownIcon) ::DestroyIcon(state->icon);
+        if (state->bold && ::DeleteObject(state->bold)) TallyDestroyed(GuiObject::Font);
+        DeleteDesignFont(state->normal);
+        if (state->ownIcon && ::DestroyIcon(state->icon)) TallyDestroyed(GuiObject::Icon);
         state->bold = state->normal = nullptr;
         state->icon = nullptr;
       }
@@ -155,6 +159,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     default:
       return FALSE;
   }
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Called from user32's dialog manager: nothing may unwind into it.
+  return Guarded("frmPPAbout", INT_PTR{FALSE}, [&] { return Handle(dialog, message, wParam, lParam); });
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cwctype>
 #include <string>
 
+#include "platform/win32/gui_tally.h"
+
 namespace bellnest::win32 {
 
 namespace {
@@ -36,7 +38,8 @@ HWND MakeControl(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
 
 void AddTip(HWND tips, HWND parent, HWND tool, const wchar_t* text) {
   TTTOOLINFOW info = {};
-  info.cbSize = sizeof info;
+  // The size both comctl32 5 and 6 take: 5 refuses the longer one of the headers.
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   info.hwnd = parent;
   info.uId = reinterpret_cast<UINT_PTR>(tool);
@@ -56,7 +59,11 @@ HFONT CreateDesignFont(int dpiY) {
   HFONT font = ::CreateFontW(-::MulDiv(8, dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                              L"MS Sans Serif");
-  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  return font ? Tallied(GuiObject::Font, font) : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void DeleteDesignFont(HFONT font) {
+  if (font && font != ::GetStockObject(DEFAULT_GUI_FONT) && ::DeleteObject(font)) TallyDestroyed(GuiObject::Font);
 }
 
 HFONT CreateDialogFont() {
@@ -66,7 +73,7 @@ HFONT CreateDialogFont() {
   if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
     font = ::CreateFontIndirectW(&metrics.lfMessageFont);
   }
-  return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  return font ? Tallied(GuiObject::Font, font) : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
 POINT ScreenDpi() {
@@ -144,7 +151,7 @@ Win32PageWindow::~Win32PageWindow() {
   // Tree last but one: it may outlive this object (the page core holds it), so it gives up
   // the font before the font goes.
   if (tree_ && ::IsWindow(tree_->Window())) ::SendMessageW(tree_->Window(), WM_SETFONT, 0, FALSE);
-  if (font_ && font_ != ::GetStockObject(DEFAULT_GUI_FONT)) ::DeleteObject(font_);
+  DeleteDesignFont(font_);
 }
 
 PageControls Win32PageWindow::Controls() const {

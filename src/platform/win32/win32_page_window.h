@@ -18,12 +18,14 @@ namespace bellnest::win32 {
 RECT TwipsToPixels(int left, int top, int width, int height, int dpiX, int dpiY);
 // The screen's DPI, horizontal and vertical.
 POINT ScreenDpi();
-// The font the About dialog is designed in: MS Sans Serif, 8 points at the given DPI.
-// The caller deletes it.
+// The font the About dialog is designed in: MS Sans Serif, 8 points at the given DPI (the
+// stock GUI font when it cannot be made).
 HFONT CreateDesignFont(int dpiY);
 // The system's dialog font (the message font, a TrueType font sized for the screen's DPI), or
-// the stock GUI font. The caller deletes it.
+// the stock GUI font.
 HFONT CreateDialogFont();
+// Deletes a font the two above made.
+void DeleteDesignFont(HFONT font);
 
 // An option check box: a Value put that changes the mark raises Click, as a user's click does.
 class Win32CheckBox final : public CheckBox {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/win32/guarded.h"
+#include "platform/win32/gui_tally.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/win32_codec.h"
 
@@ -55,13 +57,15 @@ HIMAGELIST LoadFolderImages() {
   // the mask colour into their edges.
   HDC screen = ::GetDC(nullptr);
   const int size = std::max(kImageSize, ::MulDiv(kImageSize, ::GetDeviceCaps(screen, LOGPIXELSY), 96));
-  HIMAGELIST images = ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
-  auto* bitmap = static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDB_FOLDER_IMAGES),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HIMAGELIST images =
+      Tallied(GuiObject::ImageList, ::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, kImageCount, 0));
+  auto* bitmap = Tallied(GuiObject::Bitmap,
+                         static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(BELLNEST_IDB_FOLDER_IMAGES),
+                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (images && bitmap && size != kImageSize) {
     HDC from = ::CreateCompatibleDC(screen);
     HDC to = ::CreateCompatibleDC(screen);
-    HBITMAP grown = ::CreateCompatibleBitmap(screen, size * kImageCount, size);
+    HBITMAP grown = Tallied(GuiObject::Bitmap, ::CreateCompatibleBitmap(screen, size * kImageCount, size));
     HGDIOBJ oldFrom = ::SelectObject(from, bitmap);
     HGDIOBJ oldTo = ::SelectObject(to, grown);
     ::SetStretchBltMode(to, COLORONCOLOR);
@@ -70,16 +74,29 @@ HIMAGELIST LoadFolderImages() {
     ::SelectObject(to, oldTo);
     ::DeleteDC(from);
     ::DeleteDC(to);
-    ::DeleteObject(bitmap);
+    if (::DeleteObject(bitmap)) TallyDestroyed(GuiObject::Bitmap);
     bitmap = grown;
   }
   ::ReleaseDC(nullptr, screen);
   if (images && bitmap) ::ImageList_AddMasked(images, bitmap, kImageMask);
-  if (bitmap) ::DeleteObject(bitmap);
+  if (bitmap && ::DeleteObject(bitmap)) TallyDestroyed(GuiObject::Bitmap);
   return images;
 }
 
-Win32TreeView::Win32TreeView() : TreeModel(kImageCount) {}
+void DestroyImageList(HIMAGELIST images) {
+  if (images && ::ImageList_Destroy(images)) TallyDestroyed(GuiObject::ImageList);
+}
+
+WNDCLASSEXW Win32TreeView::MessageClass() {
+  WNDCLASSEXW messageClass = {};
+  messageClass.cbSize = sizeof messageClass;
+  messageClass.lpfnWndProc = &MessageProc;
+  messageClass.hInstance = ThisModule();
+  messageClass.lpszClassName = kMessageWindowClass;
+  return messageClass;
+}
+
+Win32TreeView::Win32TreeView() : TreeModel(kImageCount), messageClass_(MessageClass()) {}
 
 std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId, const RECT& bounds) {
   std::shared_ptr<Win32TreeView> tree(new Win32TreeView());
@@ -93,14 +110,9 @@ std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId,
   // Check boxes are switched on after creation and before the first item: given at creation,
   // comctl32 makes their images at the first paint and then clears every check mark that code
   // set before it.
-  ::SetWindowLongPtrW(tree->hwnd_, GWL_STYLE, ::GetWindowLongPtrW(tree->hwnd_, GWL_STYLE) | TVS_CHECKBOXES);
+  tree->SetCheckboxStyle(true);
   tree->images_ = LoadFolderImages();
   ::SendMessageW(tree->hwnd_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(tree->images_));
-  WNDCLASSW messageClass = {};
-  messageClass.lpfnWndProc = &MessageProc;
-  messageClass.hInstance = ThisModule();
-  messageClass.lpszClassName = kMessageWindowClass;
-  ::RegisterClassW(&messageClass);  // fails harmlessly when registered before
   tree->messages_ =
       ::CreateWindowExW(0, kMessageWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
   ::SetWindowLongPtrW(tree->messages_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tree.get()));
@@ -109,26 +121,49 @@ std::shared_ptr<Win32TreeView> Win32TreeView::Create(HWND parent, int controlId,
 
 Win32TreeView::~Win32TreeView() {
   if (messages_) ::DestroyWindow(messages_);
-  if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
-  if (images_) ::ImageList_Destroy(images_);
+  if (::IsWindow(hwnd_)) {
+    DropStateImages();
+    ::DestroyWindow(hwnd_);
+  }
+  DestroyImageList(images_);
+}
+
+void Win32TreeView::SetCheckboxStyle(bool on) {
+  const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  ::SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                      on ? (style | TVS_CHECKBOXES) : (style & ~static_cast<LONG_PTR>(TVS_CHECKBOXES)));
+  // comctl32 makes the check boxes' image list when the style comes and never destroys it: it
+  // is ours to count, and to destroy when the style or the tree goes.
+  if (on) {
+    Tallied(GuiObject::ImageList, ::SendMessageW(hwnd_, TVM_GETIMAGELIST, TVSIL_STATE, 0));
+  } else {
+    DropStateImages();
+  }
+}
+
+void Win32TreeView::DropStateImages() {
+  DestroyImageList(reinterpret_cast<HIMAGELIST>(::SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_STATE, 0)));
 }
 
 LRESULT CALLBACK Win32TreeView::MessageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* tree = reinterpret_cast<Win32TreeView*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == kUserToggled && tree) {
-    // The handler may release the page and with it the tree; keep it alive for the call.
-    std::shared_ptr<TreeModel> keep = tree->shared_from_this();
-    tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
-    return 0;
+  if (!tree || (message != kUserToggled && message != kFrameChanged)) {
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
   }
-  if (message == kFrameChanged && tree) {
-    tree->ApplyFrame();
-    return 0;
-  }
-  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  // The check handling runs from here, on the way back from user32: nothing may unwind into it.
+  return Guarded(message == kUserToggled ? "TreeView1_NodeCheck" : "TreeView1.Refresh", LRESULT{0}, [&] {
+    if (message == kFrameChanged) {
+      tree->ApplyFrame();
+    } else {
+      // The handler may release the page and with it the tree; keep it alive for the call.
+      std::shared_ptr<TreeModel> keep = tree->shared_from_this();
+      tree->RaiseUserToggle(wParam, reinterpret_cast<HTREEITEM>(lParam));
+    }
+    return LRESULT{0};
+  });
 }
 
-int CALLBACK Win32TreeView::CompareItems(LPARAM left, LPARAM right, LPARAM) {
+int CALLBACK Win32TreeView::CompareItems(LPARAM left, LPARAM right, LPARAM) noexcept {
   const auto* a = reinterpret_cast<const Node*>(left);
   const auto* b = reinterpret_cast<const Node*>(right);
   if (*a->position < *b->position) return -1;
@@ -288,10 +323,7 @@ void Win32TreeView::RaiseUserToggle(WPARAM seq, HTREEITEM item) {
 Status Win32TreeView::PutCheckboxes(bool on) {
   if (on == checkboxes_) return {};
   checkboxes_ = on;
-  LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
-  style = on ? (style | TVS_CHECKBOXES) : (style & ~static_cast<LONG_PTR>(TVS_CHECKBOXES));
-  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
-  if (!on) ::SendMessageW(hwnd_, TVM_SETIMAGELIST, TVSIL_STATE, 0);
+  SetCheckboxStyle(on);
   return {};
 }
 

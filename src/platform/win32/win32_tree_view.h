@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "folder_tree/tree_model.h"
+#include "platform/win32/window_class.h"
 #include "platform/win32/windows_api.h"
 
 namespace bellnest::win32 {
@@ -50,8 +51,9 @@ class Win32TreeView final : public TreeModel {
   };
   static HTREEITEM TreeItem(const Node& node) { return static_cast<const Item&>(node).item; }
 
+  static WNDCLASSEXW MessageClass();
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM unused);
+  static int CALLBACK CompareItems(LPARAM left, LPARAM right, LPARAM unused) noexcept;
 
   std::shared_ptr<Node> NewNode() override { return std::make_shared<Item>(); }
   Status Show(Node& node) override;
@@ -67,12 +69,15 @@ class Win32TreeView final : public TreeModel {
 
   Node* NodeOf(HTREEITEM item) const;
   TreeNodePtr Wrap(HTREEITEM item);
+  void SetCheckboxStyle(bool on);
+  void DropStateImages();
   void ForgetExpandedOnce(HTREEITEM item);
   void PostUserToggle(HTREEITEM item);
   void RaiseUserToggle(WPARAM seq, HTREEITEM item);
   void ScheduleFrame();
   void ApplyFrame();
 
+  WindowClassUse messageClass_;
   HWND hwnd_ = nullptr;
   HWND messages_ = nullptr;  // receives the tree's own posted messages
   HIMAGELIST images_ = nullptr;
@@ -86,6 +91,8 @@ class Win32TreeView final : public TreeModel {
 // The product's 13 folder images (16 by 16 at 96 DPI, grown with the screen's DPI; grey
 // RGB(192,192,192) masked), from the resource.
 HIMAGELIST LoadFolderImages();
+// Destroys an image list of the page's (none: nothing).
+void DestroyImageList(HIMAGELIST images);
 
 // The module that holds this code (the DLL or the test program), for its resources and version.
 HMODULE ThisModule();

@@ -10,6 +10,38 @@
 
 namespace bellnest::win32 {
 
+namespace {
+
+struct WindowSearch {
+  HMODULE module;
+  bool found;
+};
+
+BOOL CALLBACK FindWindowOfModule(HWND window, LPARAM param) noexcept {
+  auto& search = *reinterpret_cast<WindowSearch*>(param);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  search.found = process == ::GetCurrentProcessId() &&
+                 reinterpret_cast<HMODULE>(::GetClassLongPtrW(window, GCLP_HMODULE)) == search.module;
+  return !search.found;
+}
+
+// True when a top-level window of this process belongs to a class of that module.
+bool HasWindowsOf(HMODULE module) {
+  WindowSearch search{module, false};
+  ::EnumWindows(&FindWindowOfModule, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+Win32Ui::~Win32Ui() {
+  // A help window outlives the page when it has another title or did not close in time. Its
+  // window procedure is hhctrl.ocx's code: unloaded, the next message to it would crash the
+  // host, so the library stays loaded for the rest of the process.
+  if (helpLibrary_ && HasWindowsOf(helpLibrary_.Get())) (void)helpLibrary_.Release();
+}
+
 // Before in-place activation the page's own top-level window is the hidden window it is parked
 // in: a box owned by it would leave the container's dialog enabled under it.
 HWND Win32Ui::Owner() const {

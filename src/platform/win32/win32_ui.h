@@ -1,5 +1,6 @@
 // The Windows world's user-interface services: message boxes owned by the page's top-level
-// window, HTML Help from hhctrl.ocx (loaded at first use), finding and closing the help
+// window, HTML Help from hhctrl.ocx (loaded at first use, kept while a help window it made is
+// open: that window runs its code), finding and closing the help
 // window, one pass of the message pump, the tick count, the library's own version resource,
 // and the About dialog as a real modal dialog centred on the page.
 #pragma once
@@ -13,6 +14,12 @@ using HtmlHelpAFunction = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
 class Win32Ui final : public UiApi {
  public:
+  Win32Ui() = default;
+  // Lets go of hhctrl.ocx unless a window of its is still open.
+  ~Win32Ui() override;
+  Win32Ui(const Win32Ui&) = delete;
+  Win32Ui& operator=(const Win32Ui&) = delete;
+
   // The page's window: the About dialog is centred on it, and until the container's window is
   // known message boxes are owned by its top-level window. Without one they belong to the desktop.
   void SetPageWindow(HWND page) { page_ = page; }

@@ -8,11 +8,13 @@
 #include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "com/com_ptr.h"
 #include "com/ppbellnest_h.h"
+#include "platform/win32/gui_tally.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/windows_api.h"
 #include "sim/page_host.h"
@@ -193,6 +195,46 @@ class PageContainerTest : public ::testing::Test {
     ::OleUninitialize();
   }
 
+  static HWND ContainerWindow() {
+    HWND window = win32::CreateTestWindow(L"BellnestTestContainer", &::DefWindowProcW, 404, 400);
+    ::ShowWindow(window, SW_SHOW);
+    return window;
+  }
+  static ComPtr<IOleObject> NewPage() {
+    CLSID clsid{};
+    ComPtr<IOleObject> control;
+    EXPECT_EQ(::CLSIDFromProgID(L"PPBellnest.UserControl1", &clsid), S_OK);
+    EXPECT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, control.PutVoid()), S_OK);
+    return control;
+  }
+  // Not counted: the container's one reference stays control's, which it may let go of in a call.
+  static IPersistStreamInit* Persist(const ComPtr<IOleObject>& control) {
+    ComPtr<IPersistStreamInit> persist;
+    control.As(IID_IPersistStreamInit, persist);
+    return persist.Get();
+  }
+  static HWND PageItem(const ComPtr<IOleObject>& control, int id) {
+    ComPtr<IOleInPlaceObject> inPlace;
+    HWND page = nullptr;
+    if (SUCCEEDED(control.As(IID_IOleInPlaceObject, inPlace))) inPlace->GetWindow(&page);
+    return ::GetDlgItem(page, id);
+  }
+  // Outlook opens a page: sited, initialised, shown in place, painted (the tree filled); and
+  // closes it: deactivated, closed, its site let go of, released.
+  static void OpenPage(const ComPtr<IOleObject>& control, standin::ControlSite& site, HWND window) {
+    ASSERT_EQ(control->SetClientSite(&site), S_OK);
+    ASSERT_EQ(Persist(control)->InitNew(), S_OK);
+    RECT area;
+    ::GetClientRect(window, &area);
+    ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, window, &area), S_OK);
+    ASSERT_TRUE(win32::PumpUntil([&] { return TreeView_GetCount(PageItem(control, 101)) > 1; }));
+  }
+  static void ClosePage(ComPtr<IOleObject>& control) {
+    EXPECT_EQ(control->Close(OLECLOSE_NOSAVE), S_OK);
+    EXPECT_EQ(control->SetClientSite(nullptr), S_OK);
+    control = nullptr;
+  }
+
   Server server_;
 };
 
@@ -227,18 +269,14 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
     sim::SimulatedOutlook outlook;
     standin::RdoRegistration rdo(outlook);
     ASSERT_EQ(rdo.Outcome(), S_OK);
-    HWND window = win32::CreateTestWindow(L"BellnestTestContainer", &::DefWindowProcW, 404, 400);
-    ::ShowWindow(window, SW_SHOW);
+    HWND window = ContainerWindow();
     // The page's designed size at 96 DPI (15 twips a pixel), where its layout is the design's.
     auto site = std::make_unique<standin::ControlSite>(window, standin::PageSite(outlook), c.siteAnswers, nullptr,
                                                        RECT{0, 0, 5160 / 15, 5295 / 15});
     {
-      ComPtr<IOleObject> control;
-      CLSID clsid{};
-      ASSERT_EQ(::CLSIDFromProgID(L"PPBellnest.UserControl1", &clsid), S_OK);
-      ASSERT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, control.PutVoid()), S_OK);
-      ComPtr<IPersistStreamInit> persist;
-      ASSERT_EQ(control.As(IID_IPersistStreamInit, persist), S_OK);
+      ComPtr<IOleObject> control = NewPage();
+      IPersistStreamInit* persist = Persist(control);
+      ASSERT_TRUE(persist);
       if (c.initNewFirst) {
         ASSERT_EQ(persist->InitNew(), S_OK);
         EXPECT_EQ(outlook.SessionsCreated(), 0);  // no site yet: set-up waits
@@ -403,6 +441,117 @@ TEST_F(PageContainerTest, ComServerRunsAWholePageSessionInAnInPlaceContainer) {
     ::DestroyWindow(window);
     win32::DeleteKeyTree(bellnest::kHkeyCurrentUser, kProductKey);
   }
+}
+
+// A container that lets go of the page while the page waits in a pump of its own (a message
+// box at start-up, the About dialog's modal loop): the page ends once, after the pump.
+struct ReleaseInPump {
+  static inline ComPtr<IOleObject> page;
+  static inline const wchar_t* title = nullptr;
+  static inline HRESULT inside = E_FAIL;  // DllCanUnloadNow in the pump, after the release
+  static inline Server* server = nullptr;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = standin::FindOwnWindow(L"#32770", title);
+    if (!box || !::IsWindowVisible(box)) return;
+    ::KillTimer(nullptr, timer);
+    page = nullptr;
+    inside = server->CanUnloadNow();
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+};
+
+TEST_F(PageContainerTest, APageReleasedInsideItsOwnPumpEndsOnceAfterIt) {
+  ReleaseInPump::server = &server_;
+  for (const bool startUp : {true, false}) {
+    SCOPED_TRACE(startUp ? "message box at start-up" : "About dialog");
+    sim::SimulatedOutlook outlook;
+    std::optional<standin::RdoRegistration> rdo;  // without it, start-up fails with a message box
+    if (!startUp) rdo.emplace(outlook);
+    HWND window = ContainerWindow();
+    standin::ControlSite site(window, standin::PageSite(outlook), true);
+    ReleaseInPump::page = NewPage();
+    ReleaseInPump::title = startUp ? L"Bellnest" : L"About Bellnest";
+    ReleaseInPump::inside = E_FAIL;
+    if (startUp) {
+      ASSERT_EQ(ReleaseInPump::page->SetClientSite(&site), S_OK);
+    } else {
+      OpenPage(ReleaseInPump::page, site, window);
+    }
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &ReleaseInPump::Tick);
+    if (startUp) {
+      EXPECT_EQ(Persist(ReleaseInPump::page)->InitNew(), S_OK);
+    } else {
+      ::SendMessageW(PageItem(ReleaseInPump::page, 104), BM_CLICK, 0, 0);
+    }
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(ReleaseInPump::inside, S_FALSE);  // alive through the pump
+    EXPECT_EQ(server_.CanUnloadNow(), S_OK);    // gone after it, exactly once
+    EXPECT_EQ(site.References(), 1u);           // Terminate ran: the page let go of its site
+    ::DestroyWindow(window);
+  }
+}
+
+// What this thread holds of windows (top-level, children, message-only), what the page's code
+// counts of the other GDI and USER objects, and the process's counts where Windows keeps them.
+BOOL CALLBACK CountWindow(HWND, LPARAM total) {
+  ++*reinterpret_cast<long*>(total);
+  return TRUE;
+}
+std::vector<long> GuiObjects() {
+  const win32::GuiCounts tally = win32::GuiTally();
+  std::vector<long> counts(tally.begin(), tally.end());
+  long windows = 0;
+  for (HWND parent : {HWND(nullptr), HWND_MESSAGE}) {
+    for (HWND w = ::FindWindowExW(parent, nullptr, nullptr, nullptr); w;
+         w = ::FindWindowExW(parent, w, nullptr, nullptr)) {
+      if (::GetWindowThreadProcessId(w, nullptr) != ::GetCurrentThreadId()) continue;
+      ++windows;
+      ::EnumChildWindows(w, &CountWindow, reinterpret_cast<LPARAM>(&windows));
+    }
+  }
+  counts.push_back(windows);
+  for (DWORD kind : {GR_GDIOBJECTS, GR_USEROBJECTS}) counts.push_back(::GetGuiResources(::GetCurrentProcess(), kind));
+  return counts;
+}
+
+// Closed pages leave nothing that could hurt Outlook: no window, GDI or USER object, no window
+// class of the DLL (COM may unload it); and a help window left open (another title, or a wait
+// that gave up) still has hhctrl.ocx's code, which it runs.
+TEST_F(PageContainerTest, ClosedPagesLeaveNothingBehindThatCouldHurtTheHost) {
+  sim::SimulatedOutlook outlook;
+  standin::RdoRegistration rdo(outlook);
+  HWND window = ContainerWindow();
+  standin::ControlSite site(window, standin::PageSite(outlook), true);
+  HWND help = nullptr;
+  auto openAndClose = [&](bool openHelp) {
+    ComPtr<IOleObject> control = NewPage();
+    OpenPage(control, site, window);
+    ComPtr<IOleControl> ole;
+    CONTROLINFO info{};
+    info.cb = sizeof info;
+    if (SUCCEEDED(control.As(IID_IOleControl, ole))) ole->GetControlInfo(&info);  // its accelerators
+    if (openHelp) {
+      ::SendMessageW(PageItem(control, 105), BM_CLICK, 0, 0);
+      ASSERT_TRUE(win32::PumpUntil([&] { return (help = HelpWindow()) != nullptr; }));
+      ::SetWindowTextW(help, L"Renamed");
+    }
+    ClosePage(control);
+  };
+  openAndClose(false);  // what comctl32 and COM make once for the thread
+  const std::vector<long> before = GuiObjects();
+  for (int i = 0; i < 50; ++i) openAndClose(false);
+  EXPECT_EQ(GuiObjects(), before) << "fonts, brushes, bitmaps, icons, image lists, accelerators; windows; GDI, USER";
+  for (const wchar_t* name : {L"BellnestPage", L"BellnestParking", L"BellnestTreeMessages"}) {
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof found;
+    EXPECT_FALSE(::GetClassInfoExW(server_.Module(), name, &found)) << name;
+  }
+  openAndClose(true);
+  ASSERT_EQ(server_.CanUnloadNow(), S_OK);  // the thread's last page is gone, its help window not
+  ::SendMessageW(help, WM_SIZE, 0, MAKELPARAM(300, 200));
+  ::SendMessageW(help, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(win32::PumpUntil([&] { return !::IsWindow(help); }));
+  ::DestroyWindow(window);
 }
 
 }  // namespace
