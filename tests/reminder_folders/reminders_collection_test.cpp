@@ -111,8 +111,16 @@ INSTANTIATE_TEST_SUITE_P(
     Situations, StoredSet,
     ::testing::Values(
         // Nothing stored: the set is the scope, and the missing default folders join both.
-        LoadCase{"FirstUse", R"("Calendar", "Tasks", "Inbox/X")", {}, false, true, false, kSeeded, kSeeded,
-                 Paths{"folder:Inbox", "folder:Contacts"}, kSeeded},
+        LoadCase{"FirstUse",
+                 R"("Calendar", "Tasks", "Inbox/X")",
+                 {},
+                 false,
+                 true,
+                 false,
+                 kSeeded,
+                 kSeeded,
+                 Paths{"folder:Inbox", "folder:Contacts"},
+                 kSeeded},
         // A was a container; B was not and is added by its identifier string. X goes; the four
         // default folders stay in the scope without joining the set.
         LoadCase{"StoredFolders", R"("Calendar", "Tasks", "Inbox", "Contacts", "Inbox/A", "Inbox/X")",
@@ -142,11 +150,20 @@ INSTANTIATE_TEST_SUITE_P(
         // (offline_entries_kept pins a stored folder that cannot be opened, offline and online)
         // A deleted folder's container goes; Tasks, unopenable now, stays as a default folder.
         LoadCase{"UnopenableContainers", R"("Calendar", {"entryId": "00DEAD00"}, "Tasks", "Inbox", "Contacts")",
-                 Paths{"Calendar"}, false, true, true, Paths{"Calendar"}, Paths{"Calendar", "Tasks", "Inbox", "Contacts"},
-                 std::nullopt, Paths{"Calendar"}},
+                 Paths{"Calendar"}, false, true, true, Paths{"Calendar"},
+                 Paths{"Calendar", "Tasks", "Inbox", "Contacts"}, std::nullopt, Paths{"Calendar"}},
         // A missing default folder that cannot be opened is not put back, and that is logged.
-        LoadCase{"UnopenableMissingDefault", R"("Calendar", "Inbox", "Contacts")", Paths{"Calendar"}, false, true,
-                 true, Paths{"Calendar"}, Paths{"Calendar", "Inbox", "Contacts"}, std::nullopt, Paths{"Calendar"}, {},
+        LoadCase{"UnopenableMissingDefault",
+                 R"("Calendar", "Inbox", "Contacts")",
+                 Paths{"Calendar"},
+                 false,
+                 true,
+                 true,
+                 Paths{"Calendar"},
+                 Paths{"Calendar", "Inbox", "Contacts"},
+                 std::nullopt,
+                 Paths{"Calendar"},
+                 {},
                  "SetRemindersCollection"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -265,8 +282,21 @@ INSTANTIATE_TEST_SUITE_P(Names, UnusableProfileName,
                                            UnusableName{"Backslash", "\\", kNotAKeyName},
                                            UnusableName{"BelowAnotherKey", "Work\\Home", kNotAKeyName},
                                            UnusableName{"OnlySpaces", "   ", kNotAKeyName},
-                                           UnusableName{"OverTheKeyNameLimit", std::string(256, 'p'), kNotAKeyName}),
+                                           UnusableName{"OverTheKeyNameLimit", std::string(256, 'p'), kNotAKeyName},
+                                           // A character beyond 0xFFFF takes two UTF-16 units.
+                                           UnusableName{"OverTheLimitInUtf16", std::string(254, 'p') + "\U0001F600",
+                                                        kNotAKeyName}),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// A name at the limit, 255 UTF-16 units, has a key of its own: nothing is refused.
+TEST_F(ReminderSet, AProfileNameAtTheKeyNameLimitHasItsOwnKey) {
+  nlohmann::json profile = nlohmann::json::parse(SmallMailbox(R"("Calendar", "Tasks", "Inbox/X")"));
+  profile["profileName"] = std::string(253, 'p') + "\U0001F600";
+  UseProfile(profile.dump());
+  StartUp();
+  SaveRemindersCollection();
+  EXPECT_TRUE(LogJson().empty()) << LogText();
+}
 
 }  // namespace
 }  // namespace bellnest
