@@ -61,6 +61,21 @@ INSTANTIATE_TEST_SUITE_P(SampleMailbox, CheckableFolder,
                                            "Drafts"),             // the default Drafts folder
                          [](const auto& info) { return "Case" + std::to_string(info.index); });
 
+// A folder of a refused type that Outlook's scope holds (put there outside the page) joins the
+// selection at first use; clearing it removes nothing, as any clear of a refused node.
+TEST_F(NodeCheck, ClearingARefusedFolderOfTheScopeRemovesNothing) {
+  UseProfile();
+  sim::ProfileModel& model = Outlook().Model();
+  model.Store(model.DefaultStore).Reminders->Containers.push_back(model.ContainerFor(model.FolderByPath("Settings")));
+  Host().Open();
+  Host().Paint();
+  Names expected = kDefaults;
+  expected.push_back("Settings");
+  ASSERT_EQ(Selection(), expected);
+  Tick("Settings", false);
+  EXPECT_EQ(Selection(), expected);
+}
+
 // The refused_ticks scenario pins which folders are refused; here, when the tick is taken back.
 TEST_F(NodeCheck, ARefusedTickIsTakenBackBeforeAWaitingPaintButStillMarksThePageChanged) {
   OpenPage();
