@@ -2,6 +2,8 @@
 // without Outlook, the option boxes, Apply and the search scope, Help, About, and closing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/page_fixture.h"
 #include "page/about_dialog.h"
 
@@ -203,6 +205,16 @@ TEST_F(OptionsPage, ApplyEmptiesTheScopeFromTheTopThenAddsTheSelectionInOrderBet
   EXPECT_TRUE(Host().Tree().NodesItem(1).Value()->Expanded().Value());
   EXPECT_TRUE(Node("Follow Up")->Checked().Value());
   EXPECT_TRUE(Log().empty()) << ::testing::PrintToString(Log());
+
+  // A scope that cannot tell its Count loses none of its containers; the selection is added.
+  ASSERT_TRUE(Outlook().AddFault(sim::MakeFault(sim::kind::kRdoSearchContainers, "Count", err::kMapiCallFailed)).Ok());
+  const size_t second = Outlook().SearchHistory().size();
+  Host().Apply();
+  const std::vector<std::string> again = Outlook().SearchHistory();
+  EXPECT_EQ(std::count_if(again.begin() + static_cast<std::ptrdiff_t>(second), again.end(),
+                          [](const std::string& step) { return step.rfind("Remove", 0) == 0; }),
+            0);
+  EXPECT_EQ(again.back(), "Start");
 }
 
 // ---- About (the Help button is pinned with the driver's state) -----------------------------
@@ -233,18 +245,18 @@ TEST_P(AboutVersion, ShowsTheLibrarysVersionOrTheDesignTextsNotTheLastOnesAndLog
   const std::vector<LogEntry> entries = Log();
   ASSERT_EQ(entries.size(), GetParam().Resource ? 0u : 1u) << ::testing::PrintToString(entries);
   if (!entries.empty()) {
-    EXPECT_EQ(entries[0].Module + "." + entries[0].Procedure + ": " + entries[0].Context, "frmPPAbout.Form_Load: Error!");
+    EXPECT_EQ(entries[0].Module + "." + entries[0].Procedure + ": " + entries[0].Context,
+              "frmPPAbout.Form_Load: Error!");
     EXPECT_NE(entries[0].Number, 0);
   }
   Host().Close();
   EXPECT_FALSE(State().AboutDialog);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Versions, AboutVersion,
-    ::testing::Values(VersionCase{VersionResource{1, 3, 7, sim::kDefaultFileDescription}, "Version 1.3.7",
-                                  sim::kDefaultFileDescription},
-                      VersionCase{std::nullopt, "Version", "App Description"}));
+INSTANTIATE_TEST_SUITE_P(Versions, AboutVersion,
+                         ::testing::Values(VersionCase{VersionResource{1, 3, 7, sim::kDefaultFileDescription},
+                                                       "Version 1.3.7", sim::kDefaultFileDescription},
+                                           VersionCase{std::nullopt, "Version", "App Description"}));
 
 // ---- Closing the page ---------------------------------------------------------------------
 
