@@ -78,6 +78,14 @@ rdo_unregister() {
   wine reg delete 'HKLM\Software\Classes\QFSMAPI.QFSSession' /f >/dev/null 2>&1
 }
 
+# What Wine cannot show, read from the package (msitools): per user by default without
+# administrator rights on Windows, per machine when asked, as the registration rows follow.
+property() { msiinfo export "$package" Property | tr -d '\r' | awk -F'\t' -v n="$1" '$1 == n { print $2 }'; }
+check "package: per user by default (ALLUSERS=2, MSIINSTALLPERUSER=1)" test "$(property ALLUSERS)$(property MSIINSTALLPERUSER)" = 21
+check "package: no administrator rights asked for (word count 10)" grep -q '^Source: 10 ' <<<"$(msiinfo suminfo "$package")"
+check "package: every registry row below HKMU (ALLUSERS picks the hive)" \
+  test "$(msiinfo export "$package" Registry | tr -d '\r' | awk -F'\t' 'NR > 3 && $2 != -1' | wc -l)" = 0
+
 start=$(date +%s%N)
 msi install /i "$(windows "$package")"
 code=$?
