@@ -79,8 +79,9 @@ bool RegisterIntoScratch(const wchar_t* dll, Values& values) {
   }
   HMODULE module = ::LoadLibraryW(dll);
   using DllInstallProc = HRESULT(WINAPI*)(BOOL, LPCWSTR);
-  auto install = module ? reinterpret_cast<DllInstallProc>(reinterpret_cast<void*>(::GetProcAddress(module, "DllInstall")))
-                        : nullptr;
+  auto install = module
+                     ? reinterpret_cast<DllInstallProc>(reinterpret_cast<void*>(::GetProcAddress(module, "DllInstall")))
+                     : nullptr;
   HRESULT result = E_FAIL;
   if (install && ::RegOverridePredefKey(HKEY_CURRENT_USER, scratch) == ERROR_SUCCESS) {
     result = install(TRUE, L"user");
@@ -93,8 +94,8 @@ bool RegisterIntoScratch(const wchar_t* dll, Values& values) {
   ::RegDeleteKeyW(HKEY_CURRENT_USER, scratchName.c_str());
   if (module) ::FreeLibrary(module);
   if (!install || FAILED(result)) {
-    std::fwprintf(stderr, L"registry_rows: %ls: %ls (0x%08lx)\n", dll, install ? L"DllInstall failed" : L"no DllInstall",
-                  static_cast<unsigned long>(result));
+    std::fwprintf(stderr, L"registry_rows: %ls: %ls (0x%08lx)\n", dll,
+                  install ? L"DllInstall failed" : L"no DllInstall", static_cast<unsigned long>(result));
     return false;
   }
   // Paths below the scratch key begin with a backslash; keys without values are no rows.
@@ -117,11 +118,16 @@ std::wstring Replace(std::wstring text, const std::wstring& what, const std::wst
 std::wstring Xml(const std::wstring& text) {
   std::wstring out;
   for (wchar_t c : text) {
-    if (c == L'&') out += L"&amp;";
-    else if (c == L'<') out += L"&lt;";
-    else if (c == L'>') out += L"&gt;";
-    else if (c == L'"') out += L"&quot;";
-    else out += c;
+    if (c == L'&')
+      out += L"&amp;";
+    else if (c == L'<')
+      out += L"&lt;";
+    else if (c == L'>')
+      out += L"&gt;";
+    else if (c == L'"')
+      out += L"&quot;";
+    else
+      out += c;
   }
   return out;
 }
@@ -137,7 +143,9 @@ int WriteWix(const wchar_t* dll, const std::wstring& fileId, const std::wstring&
   if (!RegisterIntoScratch(dll, values)) return 1;
   const std::wstring path = ModulePath(dll);
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-  std::wstring xml = L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Generated from the DLL's own registration table by registry_rows. -->\n<Include>\n";
+  std::wstring xml =
+      L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Generated from the DLL's own registration table by "
+      L"registry_rows. -->\n<Include>\n";
   for (const auto& [where, entry] : values) {
     const Value& value = entry.Data;
     std::wstring text;
@@ -158,10 +166,10 @@ int WriteWix(const wchar_t* dll, const std::wstring& fileId, const std::wstring&
   xml += L"</Include>\n";
   // In UTF-8, as the rows declare (the add-in's description has a registered sign).
   std::string bytes(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, xml.data(), static_cast<int>(xml.size()),
-                                                               nullptr, 0, nullptr, nullptr)),
+                                                              nullptr, 0, nullptr, nullptr)),
                     '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, xml.data(), static_cast<int>(xml.size()), bytes.data(), static_cast<int>(bytes.size()),
-                        nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, xml.data(), static_cast<int>(xml.size()), bytes.data(),
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
   FILE* file = ::_wfopen(out, L"wb");
   const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   if (file) std::fclose(file);
@@ -184,7 +192,8 @@ int Compare(const wchar_t* dll, const std::wstring& scope) {
   std::vector<std::wstring> roots;
   for (const auto& [where, entry] : expected) {
     bool below = false;
-    for (const std::wstring& root : roots) below = below || where.first.rfind(Lower(root) + L"\\", 0) == 0 || where.first == Lower(root);
+    for (const std::wstring& root : roots)
+      below = below || where.first.rfind(Lower(root) + L"\\", 0) == 0 || where.first == Lower(root);
     if (!below) roots.push_back(entry.Key);
   }
   Values actual;
@@ -228,6 +237,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (mode == L"compare" && argc == 4) return Compare(argv[2], argv[3]);
-  std::fputs("usage: registry_rows wix <folder property> (<dll> <file id> <out.wxi>)... | compare <dll> user|machine\n", stderr);
+  std::fputs("usage: registry_rows wix <folder property> (<dll> <file id> <out.wxi>)... | compare <dll> user|machine\n",
+             stderr);
   return 2;
 }
