@@ -57,7 +57,7 @@ Var Regsvr32
 Var Failed     ; set when a registration the user needs failed
 Var RemoveData ; uninstaller: 1 removes the user's settings and log too
 Var RemoveDataBox
-Var RdoNote    ; what is missing of the RDO library, for the finish page (empty: nothing)
+Var RdoNote    ; what is missing of the RDO library, each followed by a blank line, for the finish page
 Var RdoLog     ; the RDO library check's outcome, for install.log
 
 !define MUI_ICON "${ICON}"
@@ -66,7 +66,7 @@ Var RdoLog     ; the RDO library check's outcome, for install.log
 !define MUI_WELCOMEPAGE_TEXT "Setup installs Bellnest ${VERSION} for you alone, without administrator rights. Bellnest adds a tab to Outlook's Options dialog on which you choose further folders that raise reminders.$\r$\n$\r$\nClose Outlook before you go on. Your folder choices and options from an earlier version are kept.$\r$\n$\r$\nClick Install to start the installation."
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "Bellnest ${VERSION} has been installed. It appears on the next start of Outlook.$\r$\n$\r$\n$RdoNote$\r$\n$\r$\nClick Finish to close Setup."
+!define MUI_FINISHPAGE_TEXT "Bellnest ${VERSION} has been installed. It appears on the next start of Outlook.$\r$\n$\r$\n$RdoNoteClick Finish to close Setup."
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 UninstPage custom un.DataPage un.DataPageLeave
@@ -205,7 +205,7 @@ FunctionEnd
       StrCpy $5 "The RDO library (QFSMAPI.QFSSession) is not registered for ${VIEW}-bit programs."
     ${EndIf}
     StrCpy $5 "$5 Until it is installed for ${VIEW}-bit Outlook, the Bellnest tab shows $\"Could not establish RDO Session. Please contact your Administrator.$\""
-    StrCpy $RdoNote "$RdoNote$5 "
+    StrCpy $RdoNote "$RdoNote$5$\r$\n$\r$\n"
   ${EndIf}
   DetailPrint "$5"
   StrCpy $RdoLog "$RdoLog$5$\r$\n"
