@@ -65,6 +65,15 @@ msi() {
   shift
   wine msiexec "$@" /qn /l*v "$(windows "$prefix.$name.log")" "${properties[@]}"
 }
+# The version Add/Remove Programs lists for a product code (Wine lists per-user products under
+# the machine too), in either registry view; empty when it is not listed.
+listed_version() {
+  local key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" v
+  for v in /reg:64 /reg:32; do
+    wine reg query "$key" /v DisplayVersion "$v" 2>/dev/null | tr -d '\r' | awk '$1 == "DisplayVersion" { print $3 }' | grep . && return
+  done
+}
+product_code() { grep -a 'ProductCode = ' "$prefix.$1.log" | tail -1 | tr -d '\r' | sed 's/.*ProductCode = //'; }
 rdo_message() { grep -a 'BELLNEST_RDO_MISSING = ' "$prefix.$1.log" | tr -d '\r' | sed 's/.*BELLNEST_RDO_MISSING = //'; }
 # A registration of the RDO library of one bitness, per machine (Wine 8 keeps one per-user
 # CLSID key for both bitnesses, so only the machine's keys can hold one bitness alone).
@@ -92,6 +101,9 @@ code=$?
 install_ms=$((($(date +%s%N) - start) / 1000000))
 check "silent install ($scope) exits 0" test $code -eq 0
 for file in PPBellnest.dll BellnestConnect.dll bellnest.chm; do check "installed $file" test -s "$dir/$file"; done
+first_code=$(product_code install)
+first_version=$(listed_version "$first_code")
+check "listed in Add/Remove Programs ($first_version)" test -n "$first_version"
 # The package's rows against what each installed DLL's own DllInstall writes from there.
 for dll in PPBellnest.dll BellnestConnect.dll; do
   compared=$(wine "$registry_rows" compare "$(in_prefix "$dir/$dll")" "$scope" | tr -d '\r')
@@ -141,10 +153,12 @@ check "upgrade exits 0" test $? -eq 0
 other=$(rdo_message upgrade)
 echo "  RDO library of the other bitness only: $other"
 check "RDO library of the other bitness only: the log says so" grep -q "registered for .* programs only, not for $own_bits ones" <<<"$other"
-next_code=$(grep -a 'ProductCode = ' "$prefix.upgrade.log" | tail -1 | tr -d '\r' | sed 's/.*ProductCode = //')
-first_code=$(grep -a 'ProductCode = ' "$prefix.install.log" | tail -1 | tr -d '\r' | sed 's/.*ProductCode = //')
+next_code=$(product_code upgrade)
+next_version=$(listed_version "$next_code")
 check "the next version has a product code of its own" test -n "$next_code" -a "$next_code" != "$first_code"
-check "upgrade removed the previous version" grep -aq "WIX_UPGRADE_DETECTED = $first_code" "$prefix.upgrade.log"
+check "upgrade found the previous version" grep -aq "WIX_UPGRADE_DETECTED = $first_code" "$prefix.upgrade.log"
+check "upgrade removed the previous version ($first_version) from Add/Remove Programs" test -z "$(listed_version "$first_code")"
+check "upgrade listed the next version ($next_version)" test -n "$next_version" -a "$next_version" != "$first_version"
 check "upgrade keeps the user's data" user_data_kept
 # The stand-in serves its own RDO library under the same ProgID.
 rdo_unregister "$other_view"
@@ -160,6 +174,7 @@ code=$?
 uninstall_ms=$((($(date +%s%N) - start) / 1000000))
 check "silent uninstall exits 0" test $code -eq 0
 check "uninstall leaves no file or key of the package" leftovers
+check "uninstall removes the product from Add/Remove Programs" test -z "$(listed_version "$next_code")"
 check "uninstall keeps the user's data" user_data_kept
 check "uninstall leaves others' keys (the RDO library's)" key_present "HKLM\\Software\\Classes\\CLSID\\$rdo_clsid\\InprocServer32" "$other_view"
 
