@@ -13,9 +13,9 @@
 #                                           long (default 60 s)
 #   ./bellnest.sh bench [benchmark flags]   build and run the benchmarks (the Windows ones for both
 #                                           bitnesses)
-#   ./bellnest.sh dist                      build both Windows presets, the help file and both
-#                                           installers, and a zip of the DLLs with their SHA-256
-#                                           checksums, into dist/
+#   ./bellnest.sh dist                      build both Windows presets, the help file, both
+#                                           installers, both Windows Installer packages and a zip of
+#                                           the DLLs, with their SHA-256 checksums, into dist/
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -26,10 +26,10 @@ CLANG_PACKAGES=(clang-14 libclang-rt-14-dev)
 FUZZ_TARGETS=(reg_file profile driver)
 # Cross compilers for both bitnesses (posix threads), widl with the IDL files it imports
 # (libwine-dev), the Wine that runs the tests (its 32-bit side: setup_32bit), a virtual X display for its windows and
-# ImageMagick for their screenshots, Wine's own dialog fonts, chmcmd (fp-utils) for the help file, NSIS for the installers
-# and zip for the DLL archive.
+# ImageMagick for their screenshots, Wine's own dialog fonts, chmcmd (fp-utils) for the help file, NSIS for the installers,
+# wixl with msitools' msibuild for the Windows Installer packages and zip for the DLL archive.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine64 xvfb
-                  imagemagick fonts-wine fp-utils nsis zip)
+                  imagemagick fonts-wine fp-utils nsis msitools wixl zip)
 # The 32-bit side of Wine (WoW64), which runs the 32-bit tests.
 WINE32_PACKAGES=(wine32:i386)
 # The i386 ELF magic and mask binfmt_misc matches 32-bit programs by.
@@ -219,7 +219,8 @@ case "$cmd" in
     install_missing "${WINDOWS_PACKAGES[@]}"
     build_windows
     rm -rf dist && mkdir -p dist/dlls/x64 dist/dlls/x86
-    cp build/windows-x64/installer/BellnestSetup.exe build/windows-x64/installer/BellnestSetup-x64.exe dist/
+    cp build/windows-x64/installer/BellnestSetup.exe build/windows-x64/installer/BellnestSetup-x64.exe \
+       build/windows-x64/installer/Bellnest-*-x64.msi build/windows-i686/installer/Bellnest-*-x86.msi dist/
     for bits in x64:windows-x64 x86:windows-i686; do
       cp "build/${bits#*:}/src/com/PPBellnest.dll" "build/${bits#*:}/src/addin/BellnestConnect.dll" \
          "build/${bits#*:}/help/bellnest.chm" "dist/dlls/${bits%%:*}/"
@@ -227,7 +228,7 @@ case "$cmd" in
     version=$(sed -n 's/^project(Bellnest VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     (cd dist/dlls && sha256sum x64/* x86/* >SHA256SUMS && zip -qr "../Bellnest-$version-dlls.zip" .)
     rm -rf dist/dlls
-    (cd dist && sha256sum ./*.exe ./*.zip >SHA256SUMS && ls -l)
+    (cd dist && sha256sum ./*.exe ./*.msi ./*.zip >SHA256SUMS && ls -l)
     ;;
   *)
     echo "usage: $0 page|test|fuzz|bench|dist [arguments]" >&2

@@ -57,6 +57,8 @@ Var Regsvr32
 Var Failed     ; set when a registration the user needs failed
 Var RemoveData ; uninstaller: 1 removes the user's settings and log too
 Var RemoveDataBox
+Var RdoNote    ; what is missing of the RDO library, each followed by a blank line, for the finish page
+Var RdoLog     ; the RDO library check's outcome, for install.log
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -64,6 +66,7 @@ Var RemoveDataBox
 !define MUI_WELCOMEPAGE_TEXT "Setup installs Bellnest ${VERSION} for you alone, without administrator rights. Bellnest adds a tab to Outlook's Options dialog on which you choose further folders that raise reminders.$\r$\n$\r$\nClose Outlook before you go on. Your folder choices and options from an earlier version are kept.$\r$\n$\r$\nClick Install to start the installation."
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "Bellnest ${VERSION} has been installed. It appears on the next start of Outlook.$\r$\n$\r$\n$RdoNoteClick Finish to close Setup."
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 UninstPage custom un.DataPage un.DataPageLeave
@@ -172,8 +175,46 @@ Function .onInit
   !insertmacro WaitForOutlookClosed
 FunctionEnd
 
+; Whether the RDO library the page creates its session from is there for the page of VIEW bits:
+; its ProgID's class with an in-process server in that registry view, per user or per machine
+; (OTHER: the other view, to tell a library of the wrong bitness). The install goes on either
+; way; what is missing goes to the details, $RdoLog and $RdoNote.
+!macro CheckRdo VIEW OTHER
+  ReadRegStr $2 HKCR "QFSMAPI.QFSSession\CLSID" ""
+  StrCpy $3 ""
+  StrCpy $4 ""
+  ${If} $2 != ""
+    SetRegView ${VIEW}
+    ReadRegStr $3 HKCU "Software\Classes\CLSID\$2\InprocServer32" ""
+    ${If} $3 == ""
+      ReadRegStr $3 HKLM "Software\Classes\CLSID\$2\InprocServer32" ""
+    ${EndIf}
+    SetRegView ${OTHER}
+    ReadRegStr $4 HKCU "Software\Classes\CLSID\$2\InprocServer32" ""
+    ${If} $4 == ""
+      ReadRegStr $4 HKLM "Software\Classes\CLSID\$2\InprocServer32" ""
+    ${EndIf}
+    SetRegView default
+  ${EndIf}
+  ${If} $3 != ""
+    StrCpy $5 "The RDO library (QFSMAPI.QFSSession) for ${VIEW}-bit programs: $3"
+  ${Else}
+    ${If} $4 != ""
+      StrCpy $5 "The RDO library (QFSMAPI.QFSSession) is registered for ${OTHER}-bit programs only, not for ${VIEW}-bit ones."
+    ${Else}
+      StrCpy $5 "The RDO library (QFSMAPI.QFSSession) is not registered for ${VIEW}-bit programs."
+    ${EndIf}
+    StrCpy $5 "$5 Until it is installed for ${VIEW}-bit Outlook, the Bellnest tab shows $\"Could not establish RDO Session. Please contact your Administrator.$\""
+    StrCpy $RdoNote "$RdoNote$5$\r$\n$\r$\n"
+  ${EndIf}
+  DetailPrint "$5"
+  StrCpy $RdoLog "$RdoLog$5$\r$\n"
+!macroend
+
 Section "Bellnest"
   StrCpy $Failed 0
+  StrCpy $RdoNote ""
+  StrCpy $RdoLog ""
   SetOutPath "$INSTDIR\x64"
   File "/oname=PPBellnest.dll" "${DLL64}"
   File "${HELP}"
@@ -196,12 +237,20 @@ Section "Bellnest"
   DetailPrint "Outlook's bitness: $1 (empty: unknown, both are registered)"
   ${If} $1 != "x86"
     !insertmacro RegisterFolder $Regsvr64 x64 64
+    ${If} $Regsvr64 != ""
+      !insertmacro CheckRdo 64 32
+    ${EndIf}
   ${EndIf}
   !ifdef DLL32
     ${If} $1 != "x64"
       !insertmacro RegisterFolder $Regsvr32 x86 32
+      !insertmacro CheckRdo 32 64
     ${EndIf}
   !endif
+  ; What silent installs leave for the administrator: Outlook's bitness and the RDO check.
+  FileOpen $0 "$INSTDIR\install.log" w
+  FileWrite $0 "Bellnest ${VERSION}$\r$\nOutlook's bitness: $1 (empty: unknown, both are registered)$\r$\n$RdoLog"
+  FileClose $0
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -289,6 +338,7 @@ Section "Uninstall"
   Delete "$INSTDIR\x86\bellnest.chm"
   RMDir "$INSTDIR\x64"
   RMDir "$INSTDIR\x86"
+  Delete "$INSTDIR\install.log"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   RMDir "$LOCALAPPDATA\Programs"
