@@ -14,29 +14,12 @@
 # Windows keeps them apart, so with both registered per user the last one would win there.
 set -uo pipefail
 wine_run=$1 prefix=$(realpath -m "$2") setup=$3 outlook_running=$4 standin=$5 version=$6 folders=$7 bits=$8
-rm -rf "$prefix" "$prefix".*
-export WINEPREFIX=$prefix WINEDEBUG=-all
-wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
-
-failures=0 checks=0
-check() {  # check <what> <command...>: one expectation
-  checks=$((checks + 1))
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
-wine() { "$wine_run" "$prefix" "$@"; }
-# Runs a program and waits until every process of the prefix has ended: the uninstaller
-# copies itself to the temporary folder and goes on from there.
-wine_wait() {
-  wine "$@"
-  local code=$?
-  "$wineserver" -w
-  return $code
-}
-reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
-key_present() { wine reg query "$1" >/dev/null 2>&1; }
-key_absent() { ! key_present "$1"; }
-
-wine cmd /c echo ready >/dev/null || { echo "FAIL no Wine prefix"; exit 1; }
+# Office 2016 and later write Outlook's bitness; a 32-bit Office on 64-bit Windows, in the
+# registry's 32-bit view.
+view=/reg:64
+[ "$bits" = x86 ] && view=/reg:32
+# shellcheck source=prefix_checks.sh
+. "$(dirname "$0")/prefix_checks.sh"
 local_app_data=$prefix/drive_c/users/$(whoami)/AppData/Local
 dir=$local_app_data/Programs/Bellnest
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Bellnest'

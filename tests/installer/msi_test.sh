@@ -13,26 +13,15 @@
 # MSIINSTALLPERUSER, so there ALLUSERS=2 would mean per machine.
 set -uo pipefail
 wine_run=$1 prefix=$(realpath -m "$2") package=$3 next_package=$4 standin=$5 registry_rows=$6 bits=$7 scope=$8
-rm -rf "$prefix" "$prefix".*
-export WINEPREFIX=$prefix WINEDEBUG=-all
-wineserver=${BELLNEST_WINESERVER:-/usr/lib/wine/wineserver}
-
-failures=0 checks=0
-check() {  # check <what> <command...>: one expectation
-  checks=$((checks + 1))
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
-wine() { "$wine_run" "$prefix" "$@"; }
+view=/reg:64 own_bits=64-bit other_view=/reg:32
+[ "$bits" = x86 ] && view=/reg:32 own_bits=32-bit other_view=/reg:64
+reg_view=$view
+# shellcheck source=prefix_checks.sh
+. "$(dirname "$0")/prefix_checks.sh"
 windows() { local path=$(realpath -m "$1"); echo "Z:${path//\//\\}"; }
 # A path in the prefix's drive C: as its programs see it.
 in_prefix() { local path=${1#"$prefix/drive_c"}; echo "C:${path//\//\\}"; }
-view=/reg:64 own_bits=64-bit other_view=/reg:32
-[ "$bits" = x86 ] && view=/reg:32 own_bits=32-bit other_view=/reg:64
-key_present() { wine reg query "$1" "${2:-$view}" >/dev/null 2>&1; }
-key_absent() { ! key_present "$@"; }
-reg_value() { wine reg query "$1" /v "$2" "$view" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
 
-wine cmd /c echo ready >/dev/null || { echo "FAIL no Wine prefix"; exit 1; }
 users=$prefix/drive_c/users/$(whoami)
 if [ "$scope" = user ]; then
   # Last on the command line: Wine's msiexec takes the next argument as the value of a bare
