@@ -1,6 +1,8 @@
 // The in-memory tree view.
 #include "sim/memory_tree.h"
 
+#include <algorithm>
+
 namespace bellnest::sim {
 
 std::shared_ptr<MemoryTree> MemoryTree::Create(int32_t imageCount) {
@@ -62,22 +64,57 @@ TreeNodePtr MemoryTree::FindByKey(const std::string& key) {
   return node ? Handle(node) : TreeNodePtr{};
 }
 
+Status MemoryTree::Show(Node& node) {
+  std::vector<State*>& shown = ShownUnder(node.parent);
+  const Children& siblings = ChildrenOf(node.parent);
+  auto at = shown.begin();
+  if (node.position != siblings.begin()) {
+    at = std::next(std::find(shown.begin(), shown.end(), &StateOf(*std::prev(node.position)->node)));
+  }
+  shown.insert(at, &StateOf(node));
+  return {};
+}
+
+void MemoryTree::Hide(Node* node) {
+  if (!node) return shownTop_.clear();
+  std::vector<State*>& shown = ShownUnder(node->parent);
+  shown.erase(std::remove(shown.begin(), shown.end(), &StateOf(*node)), shown.end());
+  StateOf(*node).shown.clear();
+}
+
+void MemoryTree::Reordered(Node& node) {
+  std::vector<State*>& shown = StateOf(node).shown;
+  shown.clear();
+  for (const ChildRef& ref : node.children) shown.push_back(&StateOf(*ref.node));
+}
+
+TreeNodePtr MemoryTree::ChildOf(Node& node) {
+  const std::vector<State*>& shown = StateOf(node).shown;
+  return shown.empty() ? TreeNodePtr{} : Handle(shown.front());
+}
+
+TreeNodePtr MemoryTree::NextOf(Node& node) {
+  const std::vector<State*>& shown = ShownUnder(node.parent);
+  auto at = std::find(shown.begin(), shown.end(), &StateOf(node));
+  return at == shown.end() || std::next(at) == shown.end() ? TreeNodePtr{} : Handle(*std::next(at));
+}
+
 void MemoryTree::RenderNode(const State& node, int depth, bool all, std::string& out) const {
   out.append(static_cast<size_t>(depth) * 4, ' ');
-  const char* sign = node.children.empty() ? "   " : node.expanded ? "[-]" : "[+]";
+  const char* sign = node.shown.empty() ? "   " : node.expanded ? "[-]" : "[+]";
   out += sign;
   out += checkboxes_ ? (node.checked ? " [x] " : " [ ] ") : " ";
   out += "#" + std::to_string(node.image) + " ";
   out += node.text.empty() ? "(placeholder)" : node.text;
   out += '\n';
   if (node.expanded || all) {
-    for (const ChildRef& ref : node.children) RenderNode(StateOf(*ref.node), depth + 1, all, out);
+    for (const State* child : node.shown) RenderNode(*child, depth + 1, all, out);
   }
 }
 
 std::string MemoryTree::Render(bool all) const {
   std::string out;
-  for (const ChildRef& ref : ChildrenOf(nullptr)) RenderNode(StateOf(*ref.node), 0, all, out);
+  for (const State* node : shownTop_) RenderNode(*node, 0, all, out);
   return out;
 }
 

@@ -46,16 +46,26 @@ class MemoryTree final : public TreeModel {
   struct State : Node {
     bool checked = false;
     bool expanded = false;
+    std::vector<State*> shown;  // the children in the order on screen
   };
   static State& StateOf(Node& node) { return static_cast<State&>(node); }
 
   std::shared_ptr<Node> NewNode() override { return std::make_shared<State>(); }
+  // Like the control, the screen keeps its own sibling order: a node goes in after the one
+  // before it in the model, and a change of Sorted shows only once the view re-orders.
+  Status Show(Node& node) override;
+  void Hide(Node* node) override;
+  void Reordered(Node& node) override;
+  TreeNodePtr ChildOf(Node& node) override;
+  TreeNodePtr NextOf(Node& node) override;
+  std::vector<State*>& ShownUnder(Node* parent) { return parent ? StateOf(*parent).shown : shownTop_; }
   bool IsChecked(Node& node) override { return StateOf(node).checked; }
   void SetChecked(Node& node, bool checked) override { StateOf(node).checked = checked; }
   bool IsExpanded(Node& node) override { return StateOf(node).expanded; }
   void SetExpanded(Node& node, bool expanded) override { StateOf(node).expanded = expanded; }
   void RenderNode(const State& node, int depth, bool all, std::string& out) const;
 
+  std::vector<State*> shownTop_;
   bool checkboxes_ = false;
   int16_t appearance_ = 1;
   int16_t borderStyle_ = 1;
