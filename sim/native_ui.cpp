@@ -19,12 +19,12 @@ intptr_t NativeUi::FindWindowA(const std::string& className, const std::string& 
   return helpOpen_ && className == "HH Parent" && windowName == "Bellnest Help" ? kHelpWindow : 0;
 }
 
-intptr_t NativeUi::SendMessageTimeoutA(intptr_t window, uint32_t message, uintptr_t /*wParam*/, intptr_t /*lParam*/,
-                                       uint32_t /*flags*/, uint32_t /*timeoutMs*/, uintptr_t* result) {
+intptr_t NativeUi::SendMessageTimeoutA(intptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                       uint32_t flags, uint32_t timeoutMs, uintptr_t* result) {
   if (result) *result = 0;
   if (window != kHelpWindow || !helpOpen_) return 0;
+  sentMessages_.push_back(SentMessage{message, wParam, lParam, flags, timeoutMs});
   if (message == ui::kWmClose) {
-    ++closeMessages_;
     if (helpCloseDelay_ == 0) {
       helpOpen_ = false;
     } else if (helpCloseDelay_ > 0) {

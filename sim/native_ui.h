@@ -25,6 +25,14 @@ class NativeUi final : public UiApi {
     int32_t Style = 0;
     std::string Title;
   };
+  struct SentMessage {
+    uint32_t Message = 0;
+    uintptr_t WParam = 0;
+    intptr_t LParam = 0;
+    uint32_t Flags = 0;
+    uint32_t TimeoutMs = 0;
+    bool operator==(const SentMessage&) const = default;
+  };
   struct HelpCall {
     intptr_t Owner = 0;
     std::string File;
@@ -55,7 +63,8 @@ class NativeUi final : public UiApi {
   const std::vector<HelpCall>& HelpCalls() const { return helpCalls_; }
   const std::vector<AboutBoxTexts>& AboutBoxes() const { return aboutBoxes_; }
   int PumpPasses() const { return pumpPasses_; }
-  int CloseMessagesSent() const { return closeMessages_; }
+  // What was sent to the help window while it was open.
+  const std::vector<SentMessage>& SentMessages() const { return sentMessages_; }
   bool HelpWindowOpen() const { return helpOpen_; }
 
  private:
@@ -71,7 +80,7 @@ class NativeUi final : public UiApi {
   int helpCloseDelay_ = 1;
   int helpClosingIn_ = -1;
   int pumpPasses_ = 0;
-  int closeMessages_ = 0;
+  std::vector<SentMessage> sentMessages_;
   uint32_t ticks_ = 0;
 };
 

@@ -262,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, AboutVersion,
 
 struct CloseCase {
   const char* Name;
-  int HelpCloseDelay;  // pump passes until the help window closes; -1 never; -2 no help window
+  int HelpCloseDelay;  // pump passes until the help window closes; 0 on WM_CLOSE; -1 never; -2 none
   int CloseMessages;
   int MinPasses;
   bool TimedOut;
@@ -281,8 +281,15 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
   Ui().Post([&] { eventRan = true; });
   const int passes = Ui().PumpPasses();
   const uint32_t start = Ui().GetTickCount();
+  // Shut-down empties the set itself, not only its reference: whoever still holds it (the page's
+  // selection, after an Apply) finds it empty and its folders released.
+  const FolderCollectionRef heldSet = State().RemindersCollection;
+  ASSERT_EQ(heldSet->Count(), 4);
   Host().Close();
-  EXPECT_EQ(Ui().CloseMessagesSent(), c.CloseMessages);
+  EXPECT_EQ(heldSet->Count(), 0);
+  // WM_CLOSE with no parameters, blocking, for at most 2 s.
+  const sim::NativeUi::SentMessage close{ui::kWmClose, 0, 0, ui::kSmtoBlock, 2000};
+  EXPECT_EQ(Ui().SentMessages(), std::vector(c.CloseMessages, close));
   EXPECT_EQ(Ui().HelpWindowOpen(), c.TimedOut);
   EXPECT_GE(Ui().PumpPasses() - passes, c.MinPasses);
   EXPECT_EQ(eventRan, c.MinPasses > 0);
@@ -305,6 +312,7 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
 
 INSTANTIATE_TEST_SUITE_P(HelpWindows, Closing,
                          ::testing::Values(CloseCase{"NoHelpWindow", -2, 0, 0, false},
+                                           CloseCase{"HelpWindowClosesAtOnce", 0, 1, 1, false},
                                            CloseCase{"HelpWindowCloses", 3, 1, 3, false},
                                            CloseCase{"HelpWindowStuck", -1, 1, 1, true}),
                          [](const auto& info) { return std::string(info.param.Name); });
