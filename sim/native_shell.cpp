@@ -17,6 +17,7 @@ namespace {
 constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr int32_t kPathNotFoundHresult = static_cast<int32_t>(0x80070003);
 constexpr int32_t kFileNameTooLongHresult = static_cast<int32_t>(0x800700CE);
+constexpr int32_t kInvalidHandleHresult = static_cast<int32_t>(0x80070006);
 constexpr uint32_t kOsVersionInfoExSize = 156;
 
 bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
@@ -153,8 +154,11 @@ std::optional<fs::path> NativeShell::PosixPath(const std::string& path) const {
   return Map(*parsed);
 }
 
-int32_t NativeShell::SHGetFolderPathA(intptr_t, int32_t folder, intptr_t, uint32_t flags, std::string* path) {
+int32_t NativeShell::SHGetFolderPathA(intptr_t, int32_t folder, intptr_t token, uint32_t flags, std::string* path) {
   if (folderPathResult_ != 0) return folderPathResult_;
+  // A token asks for another user's folder; this world knows only its one user and no token
+  // handles, so any token is a bad handle.
+  if (token != 0) return kInvalidHandleHresult;
   if (!path || (folder & 0xFF) != shell::kCsidlLocalAppData || flags > 1) return kEInvalidArg;
   if (GetFileAttributesA(localAppData_) != shell::kFileAttributeDirectory) {
     // The ANSI function answers S_FALSE for a folder that is not there and was not to be made.
