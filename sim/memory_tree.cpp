@@ -69,7 +69,8 @@ Status MemoryTree::Show(Node& node) {
   const Children& siblings = ChildrenOf(node.parent);
   auto at = shown.begin();
   if (node.position != siblings.begin()) {
-    at = std::next(std::find(shown.begin(), shown.end(), &StateOf(*std::prev(node.position)->node)));
+    // Searched from the end: nodes mostly come in the order they are shown.
+    at = std::find(shown.rbegin(), shown.rend(), &StateOf(*std::prev(node.position)->node)).base();
   }
   shown.insert(at, &StateOf(node));
   return {};
