@@ -88,15 +88,6 @@ TreeModel::Node* TreeModel::Find(const std::string& key) const {
   return it == byKey_.end() ? nullptr : it->second;
 }
 
-TreeNodePtr TreeModel::ChildOf(Node& node) {
-  return node.children.empty() ? TreeNodePtr{} : Handle(node.children.begin()->node);
-}
-
-TreeNodePtr TreeModel::NextOf(Node& node) {
-  auto next = std::next(node.position);
-  return next == ChildrenOf(node.parent).end() ? TreeNodePtr{} : Handle(next->node);
-}
-
 Status TreeModel::NodesClear() {
   Hide(nullptr);
   for (auto& slot : slots_) slot->alive = false;

@@ -1,8 +1,8 @@
 // The bookkeeping both tree views share (in memory and over comctl32): the nodes with their
 // keys, insertion numbering (an InsertionIndex) and children in display order, the checks of
 // NodesAdd, subtree removal, and node handles that outlive their node and then fail with
-// 35605. A view adds what it shows and how: check marks, expansion, and, where a control
-// holds them, text and sibling order.
+// 35605. A view adds what it shows and how: check marks, expansion, the siblings' order on
+// screen and, where a control holds it, text.
 #pragma once
 
 #include <cstdint>
@@ -70,12 +70,13 @@ class TreeModel : public TreeView, public std::enable_shared_from_this<TreeModel
   // a node whose subtree is gone off it (nullptr: every node); Reordered follows a change of
   // Sorted on a node with two or more children.
   virtual std::shared_ptr<Node> NewNode() = 0;
-  virtual Status Show(Node&) { return {}; }
-  virtual void Hide(Node*) {}
-  virtual void Reordered(Node&) {}
+  virtual Status Show(Node& node) = 0;
+  virtual void Hide(Node* node) = 0;
+  virtual void Reordered(Node& node) = 0;
   virtual Result<std::string> TextOf(Node& node) { return node.text; }
-  virtual TreeNodePtr ChildOf(Node& node);
-  virtual TreeNodePtr NextOf(Node& node);
+  // The first child and the next sibling as the screen orders them.
+  virtual TreeNodePtr ChildOf(Node& node) = 0;
+  virtual TreeNodePtr NextOf(Node& node) = 0;
   virtual bool IsChecked(Node& node) = 0;
   virtual void SetChecked(Node& node, bool checked) = 0;
   virtual bool IsExpanded(Node& node) = 0;
