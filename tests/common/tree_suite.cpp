@@ -61,6 +61,12 @@ TEST_P(TreeSuite, ChildrenOfASortedNodeComeInCaseFoldedOrderOthersInInsertionOrd
             (std::vector<std::string>{"Alpha", "alpha 2", "beta \xC3\xA9", "Bravo", "charlie", "delta"}));
   // Indexes stay in insertion order whatever the display order.
   EXPECT_EQ(tree_->NodesItem(2).Value()->Key().Value(), "delta");
+  // Two children are enough to re-order.
+  TreeNodePtr pair = tree_->NodesAdd(1, kTvwChild, "P", "pair", 13).Value();
+  for (const char* text : {"zulu", "yankee"})
+    ASSERT_TRUE(tree_->NodesAdd(pair->Index().Value(), kTvwChild, text, text, 13).Ok());
+  ASSERT_TRUE(pair->PutSorted(true).Ok());
+  EXPECT_EQ(ChildTexts(pair), (std::vector<std::string>{"yankee", "zulu"}));
 }
 
 TEST_P(TreeSuite, AnImageBelowZeroOrAboveTheImageCountFailsAndAddsNothing) {

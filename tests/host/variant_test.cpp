@@ -56,6 +56,8 @@ TEST(Variant, EmptyAndBooleansConvertAsTheRunTimeDoes) {
   EXPECT_EQ(ToText(int32_t{-42}).Value(), "-42");
   EXPECT_FALSE(ToBoolean(Variant{}).Value());
   EXPECT_TRUE(ToBoolean(int32_t{2}).Value());
+  EXPECT_TRUE(ToBoolean(int32_t{1}).Value());
+  EXPECT_FALSE(ToBoolean(int32_t{0}).Value());
   EXPECT_TRUE(ToBoolean(std::string("TRUE")).Value());
   EXPECT_FALSE(ToBoolean(std::string("0")).Value());
 }

@@ -35,5 +35,20 @@ TEST(PerThread, EachThreadHasItsOwnCopyWhichEndsWithItOrWhenAsked) {
   EXPECT_EQ(Counted::alive, 0);
 }
 
+// An ending copy may reach for a PerThread object again (a destructor that logs reads the
+// shared state): what it makes then ends too, with a thread or with the module.
+TEST(PerThread, WhatAnEndingCopyMakesEndsToo) {
+  static PerThread<Counted> made;
+  struct Reaching {
+    ~Reaching() { made.Get().value = 3; }
+  };
+  static PerThread<Reaching> reaching;
+  std::thread([] { reaching.Get(); }).join();
+  EXPECT_EQ(Counted::alive, 0);
+  reaching.Get();
+  EndAllThreadCopies();
+  EXPECT_EQ(Counted::alive, 0);
+}
+
 }  // namespace
 }  // namespace bellnest
