@@ -154,7 +154,9 @@ std::optional<fs::path> NativeShell::PosixPath(const std::string& path) const {
   return Map(*parsed);
 }
 
-int32_t NativeShell::SHGetFolderPathA(intptr_t, int32_t folder, intptr_t token, uint32_t flags, std::string* path) {
+int32_t NativeShell::SHGetFolderPathA(intptr_t owner, int32_t folder, intptr_t token, uint32_t flags,
+                                      std::string* path) {
+  folderPathCalls_.push_back(FolderPathCall{owner, folder, token, flags});
   if (folderPathResult_ != 0) return folderPathResult_;
   // A token asks for another user's folder; this world knows only its one user and no token
   // handles, so any token is a bad handle.

@@ -68,6 +68,14 @@ class NativeShell final : public ShellFileApi {
 
   // For tests and tools.
   size_t OpenFindHandleCount() const { return findHandles_.size(); }
+  struct FolderPathCall {
+    intptr_t Owner = 0;
+    int32_t Folder = 0;
+    intptr_t Token = 0;
+    uint32_t Flags = 0;
+    bool operator==(const FolderPathCall&) const = default;
+  };
+  const std::vector<FolderPathCall>& FolderPathCalls() const { return folderPathCalls_; }
   // Where a Windows path lands on disk (existing names in their own case); nullopt for a path
   // that cannot be mapped (a UNC path, a bad character).
   std::optional<std::filesystem::path> PosixPath(const std::string& path) const;
@@ -98,6 +106,7 @@ class NativeShell final : public ShellFileApi {
   bool versionQueryFails_ = false;
   std::set<ShellCall> failing_;
   std::map<intptr_t, std::string> findHandles_;
+  std::vector<FolderPathCall> folderPathCalls_;
   intptr_t nextFindHandle_ = 0x1000;
 };
 

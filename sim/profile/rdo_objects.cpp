@@ -217,7 +217,10 @@ class SessionProxy final : public RdoSession, public SimObject {
                                 // An empty name logs on to the default profile, which is the simulated one.
                                 if (!profileName.empty() && profileName != W().Model.ProfileName)
                                   return RdoError(kind_, "Logon", hr::kLogonFailed);
-                                LogOn("Logon");
+                                // Either flag is a visible difference in Outlook: a profile
+                                // picker, or a second MAPI session beside Outlook's.
+                                LogOn(std::string("Logon") + (showDialog ? ", profile dialog shown" : "") +
+                                      (newSession ? ", new MAPI session" : ""));
                                 return {};
                               });
   }
@@ -263,9 +266,9 @@ class SessionProxy final : public RdoSession, public SimObject {
   }
 
  private:
-  void LogOn(const char* how) {
+  void LogOn(std::string how) {
     loggedOn_ = true;
-    W().Logons.push_back(how);
+    W().Logons.push_back(std::move(how));
   }
   ErrorInfo NotLoggedOn(const char* method) const {
     ErrorInfo error = RdoError(kind_, method, hr::kNotInitialized);

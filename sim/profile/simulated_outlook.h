@@ -77,7 +77,9 @@ class SimulatedOutlook final : public RdoFactory {
   // Observations of Outlook and the RDO library.
   int StatusChanges() const;  // successful PropertyPageSite.OnStatusChange calls
   int SessionsCreated() const;
-  const std::vector<std::string>& Logons() const;  // "Logon" or "MAPIOBJECT", per successful logon
+  // "Logon" (with ", profile dialog shown" or ", new MAPI session" when asked for) or
+  // "MAPIOBJECT", per successful logon.
+  const std::vector<std::string>& Logons() const;
 
   // The default store's Reminders search (empty answers when there is none).
   std::vector<std::string> SearchContainerIds() const;    // the list as edited

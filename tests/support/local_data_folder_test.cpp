@@ -23,6 +23,9 @@ class LocalDataFolder : public testing_support::WorldTest {
 
 TEST_F(LocalDataFolder, OnNtItIsMadeUnderLocalAppDataWithABackslashOrFoundWithout) {
   EXPECT_EQ(GetLocalDataFolder(), "C:\\Users\\pat\\AppData\\Local\\Bellnest\\");
+  // No owner window, local AppData (made when missing), no token, its current path.
+  const sim::NativeShell::FolderPathCall expected{0, 0x801C, 0, 0};
+  EXPECT_EQ(shell_.FolderPathCalls(), std::vector{expected});
   EXPECT_TRUE(fs::is_directory(Disk("Users/pat/AppData/Local/Bellnest")));
   EXPECT_EQ(GetLocalDataFolder(), "C:\\Users\\pat\\AppData\\Local\\Bellnest");
   // The shell creates a missing LocalAppData folder.
