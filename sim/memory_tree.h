@@ -33,6 +33,8 @@ class MemoryTree final : public TreeModel {
   // Inspection for tools and tests.
   TreeNodePtr FindByKey(const std::string& key);
   bool Checkboxes() const { return checkboxes_; }
+  // Whether a page still receives the tree's events (one that is gone must not).
+  bool HasEventSink() const { return Events() != nullptr; }
   // The display calls in order ("Appearance=0", "Refresh", ...), for checking a repaint.
   const std::vector<std::string>& DisplayLog() const { return displayLog_; }
   void ClearDisplayLog() { displayLog_.clear(); }

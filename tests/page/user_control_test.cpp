@@ -302,6 +302,7 @@ TEST_P(Closing, WaitsBoundedlyForTheHelpWindowThenShutsDown) {
   EXPECT_EQ(LogOf("UserControl_Terminate").size(), c.TimedOut ? 1u : 0u) << ::testing::PrintToString(Log());
   // Shut-down ran: the checkboxes are off, the set saved, every host object released.
   EXPECT_FALSE(Host().Tree().Checkboxes());
+  EXPECT_FALSE(Host().Tree().HasEventSink());  // the tree outlives the control; its clicks go nowhere
   EXPECT_EQ(StoredPaths(), kDefaults);
   EXPECT_EQ(Host().LiveAtTerminate(), 0);
   // Released: no object variable of the shared state is left set, the collections included.
